@@ -1,0 +1,45 @@
+# The two commands of the README: `make run` and `make test`.
+SHELL := /bin/bash
+CMAKE_FLAGS := -G Ninja -DCORVANE_WERROR=ON
+JOBS ?= $(shell nproc)
+
+.PHONY: run test deps build build-release build-asan test-release test-asan fuzz format resources
+
+deps:
+	@./scripts/install-deps
+
+build-release: deps
+	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build/release -j $(JOBS)
+
+build-asan: deps
+	cmake -S . -B build/asan $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON -DCORVANE_BENCH=OFF
+	cmake --build build/asan -j $(JOBS)
+
+test-release: build-release
+	ctest --test-dir build/release --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir build/asan --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCORVANE_FUZZ=ON -DCORVANE_BENCH=OFF
+	cmake --build build/fuzz -j $(JOBS) --target gdi_fuzz
+	./build/fuzz/tests/gdi_fuzz -max_total_time=$${FUZZ_SECONDS:-30} -rss_limit_mb=4096 -print_final_stats=1
+
+test: test-release test-asan fuzz
+
+build: build-release
+
+run: build-release
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Redraws the committed pictures of res/ with the generator.
+resources: deps
+	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build/release -j $(JOBS) --target corvane-resgen
+	./build/release/tools/resgen/corvane-resgen res

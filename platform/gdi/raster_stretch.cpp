@@ -1,0 +1,192 @@
+// StretchBlt: each axis maps destination pixels to source pixels with the
+// closed forms of Wine's midpoint DDA. Only visible destination pixels are
+// mapped, and each looks only at the source pixels that are on the surface.
+#include <cstddef>
+#include <vector>
+
+#include "platform/gdi/raster.h"
+#include "platform/gdi/raster_internal.h"
+
+namespace gdi::raster {
+
+namespace {
+
+using detail::i128;
+using detail::i64;
+
+enum class Pick { kAll, kFirst, kLast };
+
+// Source range [lo, hi) in source-surface coordinates of each visible
+// destination pixel first, first+1, ...; empty when it reads nothing.
+struct AxisMap {
+    int first = 0;
+    std::vector<int> lo;
+    std::vector<int> hi;
+    int size() const { return static_cast<int>(lo.size()); }
+};
+
+// First source pixel s (of S) that a shrink onto D pixels sends to destination
+// d or later: the least s with ceil((2s+1)D / (2S)) - 1 >= d, i.e. (2s+1)D > 2Sd.
+i64 ShrinkStart(i64 d, i64 src_len, i64 dst_len) {
+    const i128 v =
+        detail::FloorDiv(2 * static_cast<i128>(src_len) * d - dst_len, 2 * static_cast<i128>(dst_len)) + 1;
+    return detail::Clamp64(v, 0, src_len);
+}
+
+AxisMap MapAxis(int dst_pos, int dst_len, int dst_extent, int src_pos, int src_len, int src_extent,
+                Pick pick) {
+    AxisMap map;
+    const i64 d_lo = std::max<i64>(0, -static_cast<i64>(dst_pos));
+    const i64 d_hi = std::min<i64>(dst_len, static_cast<i64>(dst_extent) - dst_pos);
+    if (d_lo >= d_hi) return map;
+    map.first = static_cast<int>(dst_pos + d_lo);
+    map.lo.resize(static_cast<std::size_t>(d_hi - d_lo));
+    map.hi.resize(static_cast<std::size_t>(d_hi - d_lo));
+
+    const i64 big_d = dst_len;
+    i64 big_s = src_len;
+    if (big_d == 1 && big_s > 1) --big_s;  // Wine's one-pixel quirk
+    for (i64 d = d_lo; d < d_hi; ++d) {
+        i64 lo;
+        i64 hi;
+        if (big_d >= big_s) {
+            // ceil((2d+1)S / (2D)) - 1: the source pixel holding the centre of d.
+            lo = static_cast<i64>(
+                     detail::CeilDiv((2 * static_cast<i128>(d) + 1) * big_s, 2 * static_cast<i128>(big_d))) -
+                 1;
+            hi = lo + 1;
+        } else {
+            lo = ShrinkStart(d, big_s, big_d);
+            hi = ShrinkStart(d + 1, big_s, big_d);
+            if (pick == Pick::kFirst) hi = lo + 1;
+            if (pick == Pick::kLast) lo = hi - 1;
+        }
+        // To source-surface coordinates, dropping pixels off that surface.
+        lo = std::max<i64>(lo + src_pos, 0);
+        hi = std::min<i64>(hi + src_pos, src_extent);
+        const std::size_t k = static_cast<std::size_t>(d - d_lo);
+        map.lo[k] = static_cast<int>(std::min<i64>(lo, src_extent));
+        map.hi[k] = static_cast<int>(std::max<i64>(hi, 0));
+    }
+    return map;
+}
+
+// The source pixels a blit reads; a private copy when it reads its own
+// destination. row(y)[c - left()] is source pixel (c, y).
+class SourceView {
+public:
+    SourceView(const Surface& src, bool copy, int left, int top, int right, int bottom)
+        : left_(left), top_(top) {
+        if (!copy) {
+            base_ = src.row(top) + left;
+            stride_ = src.width();
+            return;
+        }
+        stride_ = right - left;
+        for (int y = top; y < bottom; ++y) copy_.insert(copy_.end(), src.row(y) + left, src.row(y) + right);
+        base_ = copy_.data();
+    }
+    int left() const { return left_; }
+    const Pixel* row(int y) const { return base_ + static_cast<std::ptrdiff_t>(y - top_) * stride_; }
+
+private:
+    const Pixel* base_ = nullptr;
+    std::ptrdiff_t stride_ = 0;
+    int left_;
+    int top_;
+    std::vector<Pixel> copy_;
+};
+
+// Combines every source pixel of each destination pixel's group with `op`.
+template <typename Op>
+void CombineRow(Pixel* out, const AxisMap& cols, const SourceView& view, int r_lo, int r_hi, Pixel init,
+                Op op) {
+    for (int i = 0; i < cols.size(); ++i) {
+        const int c_lo = cols.lo[static_cast<std::size_t>(i)] - view.left();
+        const int c_hi = cols.hi[static_cast<std::size_t>(i)] - view.left();
+        if (c_lo >= c_hi) continue;
+        Pixel acc = init;
+        for (int r = r_lo; r < r_hi; ++r) {
+            const Pixel* in = view.row(r);
+            for (int c = c_lo; c < c_hi; ++c) acc = op(acc, in[c]);
+        }
+        out[i] = acc;
+    }
+}
+
+bool AllRead(const AxisMap& m) {
+    for (int i = 0; i < m.size(); ++i) {
+        if (m.lo[static_cast<std::size_t>(i)] >= m.hi[static_cast<std::size_t>(i)]) return false;
+    }
+    return true;
+}
+
+int MaxRange(const AxisMap& m) {
+    int widest = 0;
+    for (int i = 0; i < m.size(); ++i) {
+        widest = std::max(widest, m.hi[static_cast<std::size_t>(i)] - m.lo[static_cast<std::size_t>(i)]);
+    }
+    return widest;
+}
+
+void Bounds(const AxisMap& m, int* lo, int* hi) {
+    *lo = INT32_MAX;
+    *hi = INT32_MIN;
+    for (int i = 0; i < m.size(); ++i) {
+        if (m.lo[static_cast<std::size_t>(i)] >= m.hi[static_cast<std::size_t>(i)]) continue;
+        *lo = std::min(*lo, m.lo[static_cast<std::size_t>(i)]);
+        *hi = std::max(*hi, m.hi[static_cast<std::size_t>(i)]);
+    }
+}
+
+}  // namespace
+
+// Negative sizes draw nothing (Windows would mirror; the program never asks for it).
+void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy, int sw, int sh,
+                int mode) {
+    if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+    const bool combining_mode = mode == BLACKONWHITE || mode == WHITEONBLACK;
+    // COLORONCOLOR (and HALFTONE) keep the last column and the first row of each group.
+    const AxisMap cols =
+        MapAxis(x, w, dst.width(), sx, sw, src.width(), combining_mode ? Pick::kAll : Pick::kLast);
+    const AxisMap rows =
+        MapAxis(y, h, dst.height(), sy, sh, src.height(), combining_mode ? Pick::kAll : Pick::kFirst);
+    if (cols.size() == 0 || rows.size() == 0) return;
+
+    int col_lo, col_hi, row_lo, row_hi;
+    Bounds(cols, &col_lo, &col_hi);
+    Bounds(rows, &row_lo, &row_hi);
+    if (col_lo >= col_hi || row_lo >= row_hi) return;
+    const SourceView view(src, &dst == &src, col_lo, row_lo, col_hi, row_hi);
+
+    // With no group wider than one pixel (both axes enlarging), every mode is a plain copy.
+    const bool combine = combining_mode && (MaxRange(cols) > 1 || MaxRange(rows) > 1);
+    const bool cols_full = AllRead(cols);
+    int copied_row = -1;  // source row that the previous destination row was copied from in full
+    for (int j = 0; j < rows.size(); ++j) {
+        const int r_lo = rows.lo[static_cast<std::size_t>(j)];
+        const int r_hi = rows.hi[static_cast<std::size_t>(j)];
+        const int previous = copied_row;
+        copied_row = -1;
+        if (r_lo >= r_hi) continue;
+        Pixel* out = dst.row(rows.first + j) + cols.first;
+        if (!combine && cols_full) copied_row = r_lo;
+        if (!combine && previous == r_lo) {
+            // Enlarging rows repeat: copy the row just written.
+            const Pixel* prev = dst.row(rows.first + j - 1) + cols.first;
+            std::copy(prev, prev + cols.size(), out);
+        } else if (!combine) {
+            const Pixel* in = view.row(r_lo);
+            for (int i = 0; i < cols.size(); ++i) {
+                const int c = cols.lo[static_cast<std::size_t>(i)];
+                if (c < cols.hi[static_cast<std::size_t>(i)]) out[i] = in[c - view.left()];
+            }
+        } else if (mode == BLACKONWHITE) {
+            CombineRow(out, cols, view, r_lo, r_hi, 0xFFFFFFFFu, [](Pixel a, Pixel b) { return a & b; });
+        } else {
+            CombineRow(out, cols, view, r_lo, r_hi, 0u, [](Pixel a, Pixel b) { return a | b; });
+        }
+    }
+}
+
+}  // namespace gdi::raster

@@ -1,0 +1,50 @@
+// Fonts for the drawing layer: fontconfig matches a face name, FreeType
+// renders. Matched faces, sized fonts and glyphs are cached for the process.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/gdi/surface.h"
+#include "platform/gdi/types.h"
+
+namespace gdi::text {
+
+struct Glyph;
+
+// A face at one pixel size, with the cell metrics of the Windows rules:
+// height = ascent + descent (from the face's usWinAscent / usWinDescent).
+class SizedFont {
+public:
+    virtual ~SizedFont() = default;
+    virtual int ascent() const = 0;
+    virtual int descent() const = 0;
+    int height() const { return ascent() + descent(); }
+    virtual int ppem() const = 0;
+    // The family and style fontconfig matched, e.g. "Liberation Serif", "Bold".
+    virtual std::string family() const = 0;
+    virtual std::string style() const = 0;
+    // Integer advance of one byte of text (cp1252), hinted and rounded up.
+    virtual int advance(unsigned char c) const = 0;
+    // Sum of the advances; cy is the cell height (also for "").
+    SIZE Measure(std::string_view text) const;
+    // Draws text with the cell's top-left at (x, y): baseline at y + ascent.
+    // Antialiased coverage blends color over what is already there.
+    virtual void Draw(Surface& s, int x, int y, std::string_view text, Pixel color) const = 0;
+};
+
+// Resolves a font description: fontconfig match of face name, weight and
+// italic; a positive height is the cell height, a negative one the em height.
+// Returns null when no font at all can be found. Repeated calls with equal
+// descriptions return the same cached object without touching font files.
+std::shared_ptr<const SizedFont> ResolveFont(const LOGFONTA& lf);
+
+// Counters for tests: how often a font file was opened and fontconfig asked.
+struct FontCacheStats {
+    int files_opened = 0;
+    int fontconfig_matches = 0;
+};
+FontCacheStats GetFontCacheStats();
+
+}  // namespace gdi::text

@@ -1,0 +1,184 @@
+// Font resolution: fontconfig picks a file for (face name, weight, italic),
+// FreeType opens it once; matched faces and sized fonts live for the process.
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <tuple>
+
+#include "platform/gdi/text_internal.h"
+
+namespace gdi::text {
+
+namespace {
+
+struct MatchKey {
+    std::string name;  // UTF-8
+    bool bold;
+    bool italic;
+    std::string generic;  // fontconfig generic family from lfPitchAndFamily, or empty
+    auto tie() const { return std::tie(name, bold, italic, generic); }
+    bool operator<(const MatchKey& o) const { return tie() < o.tie(); }
+};
+
+struct SizedKey {
+    const FaceFile* file;
+    bool synthetic_bold;
+    int height;
+    auto tie() const { return std::tie(file, synthetic_bold, height); }
+    bool operator<(const SizedKey& o) const { return tie() < o.tie(); }
+};
+
+// Everything here is created once and never destroyed: fonts may be used
+// from other statics' destructors, and FT_Done_FreeType at exit buys nothing.
+// The holder stays reachable from a static pointer, so LeakSanitizer is quiet.
+struct Registry {
+    bool initialised = false;
+    bool usable = false;
+    FT_Library library = nullptr;
+    // nullptr entries remember files FreeType could not use.
+    std::map<std::pair<std::string, int>, std::unique_ptr<FaceFile>> files;
+    // file == nullptr remembers requests that found nothing.
+    std::map<MatchKey, MatchedFace> matches;
+    // nullptr remembers sizes FreeType refused.
+    std::map<SizedKey, std::shared_ptr<const SizedFont>> sized;
+    FontCacheStats stats;
+};
+
+Registry& registry() {
+    static Registry* const r = new Registry;
+    if (!r->initialised) {
+        r->initialised = true;
+        if (FcInit() == FcTrue) {
+            // fontconfig keeps unreachable blocks until FcFini (LeakSanitizer
+            // reports them). Nothing of ours holds fontconfig objects, and a
+            // later match would just initialise fontconfig again.
+            std::atexit(FcFini);
+            r->usable = FT_Init_FreeType(&r->library) == 0;
+        }
+    }
+    return *r;
+}
+
+const char* GenericFamily(std::uint8_t pitch_and_family) {
+    switch (pitch_and_family & 0xF0) {
+        case 0x10: return "serif";       // FF_ROMAN
+        case 0x20: return "sans-serif";  // FF_SWISS
+        case 0x30: return "monospace";   // FF_MODERN
+        case 0x40: return "cursive";     // FF_SCRIPT
+        case 0x50: return "fantasy";     // FF_DECORATIVE
+        default: break;
+    }
+    return (pitch_and_family & 0x03) == 1 ? "monospace" : "";  // FIXED_PITCH
+}
+
+std::string PatternString(FcPattern* p, const char* object) {
+    FcChar8* value = nullptr;
+    if (FcPatternGetString(p, object, 0, &value) != FcResultMatch || !value) return {};
+    return reinterpret_cast<const char*>(value);
+}
+
+// Asked of the file, not of fontconfig's answer: its synthetic-bold rule
+// rewrites the match's weight to bold.
+bool IsBoldFace(FT_Face face) {
+    if (face->style_flags & FT_STYLE_FLAG_BOLD) return true;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    return os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600;
+}
+
+FaceFile* OpenFile(Registry& r, const std::string& path, int index, FcPattern* match) {
+    auto [it, inserted] = r.files.try_emplace({path, index});
+    if (!inserted) return it->second.get();
+    ++r.stats.files_opened;
+    FT_Face face = nullptr;
+    if (FT_New_Face(r.library, path.c_str(), index, &face) != 0) return nullptr;
+    if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
+        FT_Done_Face(face);
+        return nullptr;
+    }
+    if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) {
+        FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL);  // bytes go to U+F000 + byte
+    }
+    auto file = std::make_unique<FaceFile>();
+    file->face = face;
+    file->family = PatternString(match, FC_FAMILY);
+    file->style = PatternString(match, FC_STYLE);
+    if (file->family.empty() && face->family_name) file->family = face->family_name;
+    if (file->style.empty() && face->style_name) file->style = face->style_name;
+    it->second = std::move(file);
+    return it->second.get();
+}
+
+MatchedFace Match(Registry& r, const MatchKey& key) {
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return {};
+    const std::string fallback = key.generic.empty() ? "serif" : key.generic;
+    const std::string& first = key.name.empty() ? fallback : key.name;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(first.c_str()));
+    if (!key.name.empty() && !key.generic.empty()) {
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(key.generic.c_str()));
+    }
+    FcPatternAddInteger(pattern, FC_WEIGHT, key.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, key.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    ++r.stats.fontconfig_matches;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return {};
+
+    MatchedFace matched;
+    FcChar8* path = nullptr;
+    int index = 0;
+    if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path) {
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        matched.file = OpenFile(r, reinterpret_cast<const char*>(path), index, match);
+        matched.synthetic_bold = key.bold && matched.file && !IsBoldFace(matched.file->face);
+    }
+    FcPatternDestroy(match);
+    return matched;
+}
+
+}  // namespace
+
+std::int64_t MulDivRound(std::int64_t a, std::int64_t b, std::int64_t c) {
+    if (c == 0) return 0;
+    std::int64_t n = a * b;
+    const bool negative = (n < 0) != (c < 0);
+    n = n < 0 ? -n : n;
+    const std::int64_t d = c < 0 ? -c : c;
+    const std::int64_t q = (n + d / 2) / d;
+    return negative ? -q : q;
+}
+
+std::shared_ptr<const SizedFont> ResolveFont(const LOGFONTA& lf) {
+    Registry& r = registry();
+    if (!r.usable) return nullptr;
+
+    MatchKey key;
+    key.name = Cp1252ToUtf8(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
+    key.bold = lf.lfWeight >= 600;
+    key.italic = lf.lfItalic != 0;
+    key.generic = GenericFamily(lf.lfPitchAndFamily);
+    auto match = r.matches.find(key);
+    if (match == r.matches.end()) match = r.matches.emplace(key, Match(r, key)).first;
+    const MatchedFace& face = match->second;
+    if (!face.file) return nullptr;
+
+    int height = std::clamp(lf.lfHeight, -kMaxFontHeight, kMaxFontHeight);
+    if (height == 0) height = kDefaultFontHeight;
+    auto [it, inserted] = r.sized.try_emplace(SizedKey{face.file, face.synthetic_bold, height});
+    if (inserted) it->second = FtSizedFont::Create(face, height);
+    return it->second;
+}
+
+FontCacheStats GetFontCacheStats() {
+    Registry& r = registry();
+    return r.stats;
+}
+
+}  // namespace gdi::text
