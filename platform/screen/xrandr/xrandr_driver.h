@@ -1,0 +1,63 @@
+// The screen driver of a real X server, over RandR 1.2 or later. It keeps its
+// own X connection, so it works beside any toolkit; Xlib stays out of this
+// header.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/screen/driver.h"
+
+namespace screen {
+
+class XrandrScreenDriver final : public ScreenDriver {
+public:
+    XrandrScreenDriver();
+    ~XrandrScreenDriver() override;
+    XrandrScreenDriver(const XrandrScreenDriver&) = delete;
+    XrandrScreenDriver& operator=(const XrandrScreenDriver&) = delete;
+
+    // Connects to `display_name`, or to $DISPLAY when it is empty. On failure
+    // returns false and says why in `error`. Without RandR 1.2 the driver
+    // still opens, read-only: tests and sets then fail with DISP_CHANGE_FAILED.
+    bool Open(const std::string& display_name = {}, std::string* error = nullptr);
+    void Close();
+    bool IsOpen() const;
+    bool ReadOnly() const;
+
+    // The window whose centre picks the CRTC to read and change; 0 (the
+    // default) takes the primary output, else the first connected one.
+    void ShowWindow(unsigned long window);
+
+    DisplayMode Current() const override;
+    int TestMode(const DisplayMode& mode) override;
+    // Never notifies by itself: the change comes back as a RandR event.
+    int SetMode(const DisplayMode& mode) override;
+
+    // For the event loop: poll() this for reading, then ProcessPendingEvents.
+    // Every driver call may queue events that poll() does not see, so call
+    // ProcessPendingEvents before blocking as well. -1 when not open.
+    int ConnectionFd() const;
+    // Reads all pending events and notifies the listener at most once, with
+    // the mode current after them.
+    void ProcessPendingEvents();
+    // Blocks until there are events to process (or the server went away).
+    bool WaitForEvent(int timeout_ms);
+
+    // The server went away; the driver keeps answering from the last mode it
+    // knew. The callback runs once, from ProcessPendingEvents.
+    bool ServerGone() const;
+    // False with libX11 older than 1.7: there Xlib ends the process instead.
+    static bool SurvivesLostServer();
+    void SetServerGoneCallback(std::function<void()> callback);
+
+    // X protocol errors seen on this connection (they never end the process).
+    int ErrorCount() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace screen

@@ -1,0 +1,70 @@
+#include "platform/screen/driver.h"
+#include "platform/ui/window_state.h"
+#include "platform/ui/wnd.h"
+
+namespace ui::detail {
+
+State& S() {
+    static State state;
+    return state;
+}
+
+Window* Find(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    auto it = S().windows.find(hwnd);
+    return it == S().windows.end() ? nullptr : it->second.get();
+}
+
+bool IsDescendantOrSelf(HWND hwnd, HWND ancestor) {
+    for (Window* w = Find(hwnd); w; w = Find(w->parent)) {
+        if (w->hwnd == ancestor) return true;
+    }
+    return false;
+}
+
+bool IsShown(HWND hwnd) {
+    Window* w = Find(hwnd);
+    if (!w) return false;
+    for (; w; w = Find(w->parent)) {
+        if (!(w->style & WS_VISIBLE)) return false;
+    }
+    return true;
+}
+
+POINT ClientOrigin(HWND hwnd) {
+    POINT p;
+    for (Window* w = Find(hwnd); w; w = Find(w->parent)) {
+        p.x += w->rect.left;
+        p.y += w->rect.top;
+    }
+    return p;
+}
+
+HWND TopLevelOf(HWND hwnd) {
+    Window* w = Find(hwnd);
+    while (w && w->parent) w = Find(w->parent);
+    return w ? w->hwnd : nullptr;
+}
+
+namespace {
+
+// Posted, never sent: the change is handled from the loop, not inside
+// whatever call made it.
+void OnDisplayModeChanged(const screen::DisplayMode& mode) {
+    S().present_pending = true;
+    const std::vector<HWND> tops = S().top_levels;
+    for (HWND h : tops) {
+        Post(h, WM_DISPLAYCHANGE, static_cast<WPARAM>(mode.bpp), MAKELPARAM(mode.width, mode.height));
+    }
+}
+
+}  // namespace
+
+void EnsureHooks() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    screen::SetChangeCallback(OnDisplayModeChanged);
+}
+
+}  // namespace ui::detail
