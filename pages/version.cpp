@@ -1,0 +1,4 @@
+#include "pages/version.h"
+
+const std::string VersionMajor = "2";
+const std::string VersionMinor = "91";

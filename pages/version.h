@@ -1,0 +1,7 @@
+// The program's version, as the welcome page shows it.
+#pragma once
+
+#include <string>
+
+extern const std::string VersionMajor;
+extern const std::string VersionMinor;

@@ -1,0 +1,61 @@
+#include "app/main_frame.h"
+#include "draw/font_table.h"
+#include "draw/layout.h"
+#include "pages/version.h"
+#include "platform/ui/resources.h"
+
+namespace {
+
+constexpr int kBannerResource = 130;
+// The banner bitmap is 618 x 117; its last column and row are never shown.
+constexpr int kBannerSourceWidth = 617;
+constexpr int kBannerSourceHeight = 116;
+
+struct CenteredLine {
+    const char* text;
+    double y;  // fraction of H
+};
+
+// Line 3 keeps its trailing blank: it counts in the centring.
+constexpr CenteredLine kBodyLines[] = {
+    {"Thank you for purchasing a Corvane Flat Panel LCD.", 0.292},
+    {"To maximize the performance of your", 0.411},
+    {"Corvane Flat Panel LCD, we strongly suggest that ", 0.4705},
+    {"you perform the following display adjustments:", 0.53},
+    {"After warm-up, please select the \"Adjust\" button to Begin", 0.6347},
+};
+
+}  // namespace
+
+void CMainFrame::RenderWelcomePage() {
+    CDC& dc = BackBuffer.dc;
+    const int W = ScreenMetrics.W, H = ScreenMetrics.H;
+    const int F = FontHeightTable[ResolutionClass];
+
+    auto versionFont = MakePageFont(F - 28, kRegular);
+    auto bodyFont = MakePageFont(ResolutionClass <= 1 ? F - 6 : F, kRegular);
+
+    ClearPage();
+    // Set before the save, so black stays the standing text colour afterwards.
+    dc.SetTextColor(RGB(0, 0, 0));
+
+    CBitmap banner;
+    ui::LoadBitmapResource(banner, kBannerResource);
+    CDC bannerDC;
+    bannerDC.CreateCompatibleDC(&dc);
+    HBITMAP previousBitmap = bannerDC.SelectObject(&banner);
+    dc.StretchBlt(Trunc(W * 0.264), Trunc(H * 0.097), Trunc(W * 0.471), Trunc(H * 0.1123), &bannerDC, 0, 0,
+                  kBannerSourceWidth, kBannerSourceHeight, SRCCOPY);
+
+    const int saved = dc.SaveDC();
+    dc.SelectObject(bodyFont.get());
+    for (const CenteredLine& line : kBodyLines) DrawCenteredText(line.text, Trunc(H * line.y));
+
+    dc.SelectObject(versionFont.get());
+    DrawTextAt("Version: " + VersionMajor + "." + VersionMinor, Trunc(W * 0.005), Trunc(H * 0.97));
+
+    dc.RestoreDC(saved);
+    if (previousBitmap) bannerDC.SelectObject(previousBitmap);
+    bannerDC.DeleteDC();
+    banner.DeleteObject();
+}

@@ -1,0 +1,154 @@
+#include "tools/snapshot/options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <sstream>
+
+namespace snapshot {
+namespace {
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// Parses a whole int (with sign), refusing trailing text and overflow.
+bool ParseInt(const std::string& text, int* value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, *value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+bool ParsePoint(const std::string& text, int* x, int* y) {
+    const auto comma = text.find(',');
+    return comma != std::string::npos && ParseInt(Trim(text.substr(0, comma)), x) &&
+           ParseInt(Trim(text.substr(comma + 1)), y);
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, separator)) parts.push_back(part);
+    return parts;
+}
+
+}  // namespace
+
+std::optional<screen::DisplayMode> ParseMode(const std::string& text) {
+    screen::DisplayMode mode{0, 0, 60, 32};
+    std::string rest = Trim(text);
+    if (const auto slash = rest.find('/'); slash != std::string::npos) {
+        if (!ParseInt(rest.substr(slash + 1), &mode.bpp) || mode.bpp < 0) return std::nullopt;
+        rest.resize(slash);
+    }
+    if (const auto at = rest.find('@'); at != std::string::npos) {
+        if (!ParseInt(rest.substr(at + 1), &mode.refresh) || mode.refresh < 0) return std::nullopt;
+        rest.resize(at);
+    }
+    const auto x = rest.find('x');
+    if (x == std::string::npos || !ParseInt(rest.substr(0, x), &mode.width) ||
+        !ParseInt(rest.substr(x + 1), &mode.height) || mode.width < 0 || mode.height < 0) {
+        return std::nullopt;
+    }
+    return mode;
+}
+
+std::optional<std::vector<Step>> ParseSteps(const std::string& text, std::string* error) {
+    std::vector<Step> steps;
+    for (const std::string& raw : Split(text, ';')) {
+        const std::string item = Trim(raw);
+        if (item.empty()) continue;
+        const auto space = item.find(' ');
+        const std::string verb = item.substr(0, space);
+        const std::string arg = space == std::string::npos ? "" : Trim(item.substr(space + 1));
+        Step step;
+        bool ok = false;
+        if (verb == "click" || verb == "press" || verb == "release") {
+            step.kind = verb == "click" ? Step::kClickAt : verb == "press" ? Step::kPress : Step::kRelease;
+            ok = ParsePoint(arg, &step.x, &step.y);
+            if (!ok && verb == "click") {
+                const auto* names = std::begin(kButtonNames);
+                ok = std::find_if(names, std::end(kButtonNames), [&](const char* n) { return arg == n; }) !=
+                     std::end(kButtonNames);
+                step.kind = Step::kClickButton;
+                step.name = arg;
+            }
+        } else if (verb == "answer") {
+            step.kind = Step::kAnswer;
+            step.name = arg;
+            ok = arg == "yes" || arg == "no" || arg == "ok";
+        } else if (verb == "mode") {
+            step.kind = Step::kMode;
+            const auto mode = ParseMode(arg);
+            ok = mode.has_value();
+            if (ok) step.mode = *mode;
+        }
+        if (!ok) {
+            if (error) *error = "bad step \"" + item + "\"";
+            return std::nullopt;
+        }
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string flag = argv[i];
+        if (i + 1 >= argc) {
+            *error = "option " + flag + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        if (flag == "--mode") {
+            const auto mode = ParseMode(value);
+            if (!mode) {
+                *error = "bad mode \"" + value + "\" (WxH[@HZ][/BPP])";
+                return false;
+            }
+            options->mode = *mode;
+        } else if (flag == "--accept") {
+            std::vector<screen::DisplayMode> modes;
+            for (const std::string& item : Split(value, ',')) {
+                const auto mode = ParseMode(item);
+                if (!mode) {
+                    *error = "bad mode \"" + item + "\" in --accept";
+                    return false;
+                }
+                modes.push_back(*mode);
+            }
+            options->accept = modes;
+        } else if (flag == "--reject") {
+            options->reject.clear();
+            for (const std::string& item : Split(value, ',')) {
+                int code = 0;
+                if (!ParseInt(Trim(item), &code)) {
+                    *error = "bad code \"" + item + "\" in --reject";
+                    return false;
+                }
+                options->reject.push_back(code);
+            }
+            if (options->reject.empty()) {
+                *error = "--reject needs at least one code";
+                return false;
+            }
+        } else if (flag == "--do") {
+            auto steps = ParseSteps(value, error);
+            if (!steps) return false;
+            options->steps = *steps;
+        } else if (flag == "--png") {
+            options->png = value;
+        } else if (flag == "--trace") {
+            options->trace = value;
+        } else {
+            *error = "unknown option " + flag;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace snapshot
