@@ -61,6 +61,11 @@ Session::Session(Options options) : options_(std::move(options)), driver_(option
             }
         }
         trace_.Record(r);
+        // The screen still shows the box: keep it for the PNG of a run that
+        // ends waiting for an answer.
+        if (!answer && host_.screen() && !unanswered_box_screen_) {
+            unanswered_box_screen_ = std::make_shared<gdi::Surface>(*host_.screen());
+        }
     });
     for (const Step& step : options_.steps) Script(step);
 }

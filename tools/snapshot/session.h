@@ -33,8 +33,9 @@ public:
     host::HeadlessHost& host() { return host_; }
     screen::SimulatedScreenDriver& driver() { return driver_; }
     const gdi::MemoryTrace& trace() const { return trace_; }
-    // The screen as last presented (frame, buttons and any open box).
-    const gdi::Surface* screen() const { return host_.screen(); }
+    // The screen as last presented (frame, buttons and any open box); when a
+    // box went unanswered, the screen as it showed that box.
+    const gdi::Surface* screen() const { return unanswered_box_screen_ ? unanswered_box_screen_.get() : host_.screen(); }
 
     // Adds the end-of-run records: the six buttons and the state.
     void RecordFinalState();
@@ -46,6 +47,7 @@ private:
     screen::SimulatedScreenDriver driver_;
     host::HeadlessHost host_;
     gdi::MemoryTrace trace_;
+    std::shared_ptr<gdi::Surface> unanswered_box_screen_;
 };
 
 // The button a step name means, on the given frame.
