@@ -9,7 +9,7 @@ deps:
 	@./scripts/install-deps
 
 build-release: deps
-	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release
 	cmake --build build/release -j $(JOBS)
 
 build-asan: deps
@@ -40,6 +40,6 @@ format:
 
 # Redraws the committed pictures of res/ with the generator.
 resources: deps
-	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release
 	cmake --build build/release -j $(JOBS) --target corvane-resgen
 	./build/release/tools/resgen/corvane-resgen res

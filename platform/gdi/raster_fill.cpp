@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #include "platform/gdi/raster.h"
 #include "platform/gdi/raster_internal.h"
@@ -20,10 +21,12 @@ Box ClipToSurface(const Surface& s, i64 l, i64 t, i64 r, i64 b) {
 
 void FillBox(Surface& s, const Box& box, Pixel color) {
     if (box.empty()) return;
-    for (int y = box.top; y < box.bottom; ++y) {
-        Pixel* row = s.row(y);
-        std::fill(row + box.left, row + box.right, color);
-    }
+    // Fill one row, then copy it: the C library's copy uses the widest stores
+    // the processor has, which a plain fill loop at -O2 does not.
+    const Pixel* first = s.row(box.top) + box.left;
+    const std::size_t bytes = static_cast<std::size_t>(box.right - box.left) * sizeof(Pixel);
+    std::fill(s.row(box.top) + box.left, s.row(box.top) + box.right, color);
+    for (int y = box.top + 1; y < box.bottom; ++y) std::memcpy(s.row(y) + box.left, first, bytes);
 }
 
 }  // namespace detail
