@@ -4,15 +4,7 @@ BEGIN_MESSAGE_MAP(ImageButton, CBitmapButton)
 END_MESSAGE_MAP()
 
 void ImageButton::DrawItem(LPDRAWITEMSTRUCT item) {
-    const UINT state = item->itemState;
-    CBitmap* image = &m_bitmap;
-    if ((state & ODS_SELECTED) && m_bitmapSel.GetSafeHandle()) {
-        image = &m_bitmapSel;
-    } else if ((state & ODS_FOCUS) && m_bitmapFocus.GetSafeHandle()) {
-        image = &m_bitmapFocus;
-    } else if ((state & ODS_DISABLED) && m_bitmapDisabled.GetSafeHandle()) {
-        image = &m_bitmapDisabled;
-    }
+    const CBitmap* image = ImageForState(item->itemState);
 
     CDC* dc = item->hDC;
     CDC memory;

@@ -22,17 +22,16 @@ BOOL CBitmapButton::LoadBitmaps(UINT nIDBitmapResource, UINT nIDBitmapResourceSe
     return all;
 }
 
+const CBitmap* CBitmapButton::ImageForState(UINT state) const {
+    if ((state & ODS_SELECTED) && m_bitmapSel.GetSafeHandle()) return &m_bitmapSel;
+    if ((state & ODS_FOCUS) && m_bitmapFocus.GetSafeHandle()) return &m_bitmapFocus;
+    if ((state & ODS_DISABLED) && m_bitmapDisabled.GetSafeHandle()) return &m_bitmapDisabled;
+    return &m_bitmap;
+}
+
 void CBitmapButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
     if (!lpDIS || !lpDIS->hDC) return;
-    const CBitmap* image = &m_bitmap;
-    const UINT state = lpDIS->itemState;
-    if ((state & ODS_SELECTED) && m_bitmapSel.GetSafeHandle()) {
-        image = &m_bitmapSel;
-    } else if ((state & ODS_FOCUS) && m_bitmapFocus.GetSafeHandle()) {
-        image = &m_bitmapFocus;
-    } else if ((state & ODS_DISABLED) && m_bitmapDisabled.GetSafeHandle()) {
-        image = &m_bitmapDisabled;
-    }
+    const CBitmap* image = ImageForState(lpDIS->itemState);
     CDC memory;
     memory.CreateCompatibleDC(lpDIS->hDC);
     HBITMAP old = memory.SelectObject(image);

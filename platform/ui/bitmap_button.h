@@ -22,6 +22,10 @@ public:
     const CBitmap& DisabledBitmap() const { return m_bitmapDisabled; }
 
 protected:
+    // The image for an owner-draw state: down while pushed, else focused,
+    // else disabled, each only when loaded, else up.
+    const CBitmap* ImageForState(UINT itemState) const;
+
     CBitmap m_bitmap;
     CBitmap m_bitmapSel;
     CBitmap m_bitmapFocus;
