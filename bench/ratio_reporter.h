@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,15 @@ public:
 
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
+        // With repetitions the median stands for the benchmark; otherwise
+        // its one run does.
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-            times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-            order_.push_back(run.benchmark_name());
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (!median && (run.run_type != Run::RT_Iteration || run.iterations == 0)) continue;
+            const std::string name = run.run_name.str();
+            if (!times_.count(name)) order_.push_back(name);
+            if (median || !medians_.count(name)) times_[name] = run.GetAdjustedRealTime();
+            if (median) medians_.insert(name);
         }
     }
 
@@ -41,6 +47,7 @@ private:
     std::string baseline_;
     std::map<std::string, double> times_;
     std::vector<std::string> order_;
+    std::set<std::string> medians_;
 };
 
 }  // namespace bench

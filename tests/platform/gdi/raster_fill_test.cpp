@@ -58,6 +58,19 @@ TEST(RasterFillRect, ExtremeCoordinates) {
     EXPECT_EQ(Picture(*t), Lines({".....", ".....", ".....", "##..."}));
 }
 
+// Fills beyond the caches take another path; its unaligned edges must match.
+TEST(RasterFillRect, LargeFillsKeepTheirEdges) {
+    auto s = MakeSurface(4099, 1100);
+    FillRect(*s, RECT{1, 3, 4098, 1099}, kBlack);
+    for (int y : {0, 2, 3, 500, 1098, 1099}) {
+        for (int x : {0, 1, 2, 3, 4, 5, 2048, 4095, 4096, 4097, 4098}) {
+            const bool inside = x >= 1 && x < 4098 && y >= 3 && y < 1099;
+            EXPECT_EQ(s->at(x, y), inside ? kBlack : kWhite) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(Count(*s, kBlack), 4097 * 1096);
+}
+
 TEST(RasterFillRect, EmptySurface) {
     auto s = MakeSurface(0, 0);
     FillRect(*s, RECT{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, kBlack);
