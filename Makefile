@@ -33,7 +33,10 @@ test: test-release test-asan fuzz
 
 build: build-release
 
+# On a desktop: the wizard itself. Without one: the headless tour.
 run: build-release
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then ./build/release/tools/corvane-adjust; \
+	else ./scripts/tour build/release; fi
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,138 @@
+// On a private 1920x1080 Xvfb: the time from process start to the first
+// presented frame of corvane-adjust beside a minimal SDL2 program, and the
+// time from a mouse press to the presented answer. A frame counts as
+// presented when one watched pixel of the root window has its new colour.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/snapshot_run.h"
+#include "tests/xserver/xvfb_server.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr unsigned long kWhite = 0xFFFFFF;
+constexpr int kRuns = 7;
+
+unsigned long PixelAt(Display* d, int x, int y) {
+    XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return p;
+}
+
+// Milliseconds until the pixel satisfies `done`; negative after 10 s.
+template <typename Done>
+double WaitForPixel(Display* d, int x, int y, Clock::time_point since, Done done) {
+    while (Clock::now() - since < std::chrono::seconds(10)) {
+        if (done(PixelAt(d, x, y)))
+            return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+    }
+    return -1;
+}
+
+pid_t Spawn(const std::string& path, const std::string& display) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("DISPLAY", display.c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+        execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+void Stop(pid_t pid) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
+}
+
+// Start-up of `path` until pixel (10, 10) turns white, the median of kRuns.
+double StartUp(Display* d, const std::string& path, const std::string& display) {
+    std::vector<double> times;
+    for (int i = 0; i < kRuns; ++i) {
+        WaitForPixel(d, 10, 10, Clock::now(), [](unsigned long p) { return p != kWhite; });
+        const auto start = Clock::now();
+        const pid_t pid = Spawn(path, display);
+        times.push_back(WaitForPixel(d, 10, 10, start, [](unsigned long p) { return p == kWhite; }));
+        Stop(pid);
+    }
+    return Median(times);
+}
+
+}  // namespace
+
+int main() {
+    std::string error;
+    auto server = xtest::XvfbServer::Start(&error, "1920x1080x24", {"-br"});  // a black root
+    if (!server) {
+        std::fprintf(stderr, "desktop_latency: %s\n", error.c_str());
+        return 1;
+    }
+    Display* d = XOpenDisplay(server->DisplayName().c_str());
+    if (!d) return 1;
+
+    const double adjust = StartUp(d, CORVANE_ADJUST_PATH, server->DisplayName());
+    const double minimal = StartUp(d, CORVANE_MINIMAL_FRAME_PATH, server->DisplayName());
+    std::printf(
+        "first frame at 1920x1080: corvane-adjust %.1f ms, minimal SDL2 program %.1f ms, ratio %.2f\n",
+        adjust, minimal, adjust / minimal);
+
+    // Press on two chart rows in turn: each press highlights its row.
+    const std::string dir = "/tmp/corvane-latency-" + std::to_string(getpid());
+    std::string mkdir = "mkdir -p " + dir;
+    if (std::system(mkdir.c_str()) != 0) return 1;
+    const e2e::Snapshot welcome = e2e::RunSnapshot(dir, "1920x1080@0/32", "");
+    const e2e::Snapshot chart = e2e::RunSnapshot(dir, "1920x1080@0/32", "click adjust");
+    const auto adjust_button = welcome.ButtonCentre("adjust");
+    const auto rows = std::vector{chart.TextCentre("15\""), chart.TextCentre("16\"")};
+    if (!adjust_button || !rows[0] || !rows[1]) return 1;
+
+    const pid_t pid = Spawn(CORVANE_ADJUST_PATH, server->DisplayName());
+    WaitForPixel(d, 10, 10, Clock::now(), [](unsigned long p) { return p == kWhite; });
+    const auto click = [d](int x, int y) {
+        // As a hand does: the pointer arrives, rests, then presses.
+        XTestFakeMotionEvent(d, 0, x, y, CurrentTime);
+        XSync(d, False);
+        usleep(20000);
+        XTestFakeButtonEvent(d, 1, True, CurrentTime);
+        XFlush(d);
+        const auto pressed = Clock::now();
+        XTestFakeButtonEvent(d, 1, False, CurrentTime);
+        XFlush(d);
+        return pressed;
+    };
+    click(adjust_button->x, adjust_button->y);
+    const int probe_x = rows[0]->x - 40;  // inside the row, left of its label
+    WaitForPixel(d, probe_x, rows[0]->y, Clock::now(), [](unsigned long p) { return p == kWhite; });
+    std::vector<double> latencies;
+    for (int i = 0; i < 2 * kRuns; ++i) {
+        const e2e::Point row = *rows[i % 2];
+        const unsigned long before = PixelAt(d, probe_x, row.y);
+        const auto pressed = click(row.x, row.y);
+        latencies.push_back(
+            WaitForPixel(d, probe_x, row.y, pressed, [before](unsigned long p) { return p != before; }));
+    }
+    Stop(pid);
+    std::printf("press to presented highlight at 1920x1080: median %.2f ms, worst %.2f ms\n",
+                Median(latencies), *std::max_element(latencies.begin(), latencies.end()));
+    XCloseDisplay(d);
+    std::string rm = "rm -rf " + dir;
+    return std::system(rm.c_str()) == 0 ? 0 : 1;
+}

@@ -1,0 +1,293 @@
+#include "platform/host/sdl/sdl_host.h"
+
+#include <SDL.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <deque>
+#include <vector>
+
+#include "platform/host/sdl/sdl_events.h"
+#include "platform/host/sdl/sdl_x11.h"
+
+namespace host {
+namespace {
+
+struct Source {
+    int fd = -1;
+    std::function<SdlHost::SourceState()> drain;
+};
+
+bool NoDisplayConfigured() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (!x || !*x) && (!wayland || !*wayland);
+}
+
+std::string DesktopDrivers() {
+    std::string list;
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (x && *x) list = "x11";
+    if (wayland && *wayland) list += list.empty() ? "wayland" : ",wayland";
+    return list;
+}
+
+}  // namespace
+
+struct SdlHost::Impl {
+    bool sdl_started = false;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int texture_width = 0;
+    int texture_height = 0;
+    gdi::SurfacePtr buffer;
+    SDL_Rect display_bounds{};
+    WindowPlacement placement;
+    int icon_id = 0;
+    IconLoader icon_loader;
+    std::vector<Source> sources;
+    std::function<void()> on_display_event;
+    std::deque<Event> pending;
+    bool source_gone = false;
+
+    ~Impl() {
+        if (texture) SDL_DestroyTexture(texture);
+        if (renderer) SDL_DestroyRenderer(renderer);
+        if (window) SDL_DestroyWindow(window);
+        if (sdl_started) SDL_Quit();
+    }
+
+    // Window units to device pixels: more than one only under desktop scaling.
+    WindowMapping Mapping() const {
+        WindowMapping m{placement.x, placement.y, 1.0, 1.0};
+        int ww = 0, wh = 0, pw = 0, ph = 0;
+        SDL_GetWindowSize(window, &ww, &wh);
+        if (renderer && SDL_GetRendererOutputSize(renderer, &pw, &ph) == 0 && ww > 0 && wh > 0) {
+            m.scale_x = static_cast<double>(pw) / ww;
+            m.scale_y = static_cast<double>(ph) / wh;
+        }
+        return m;
+    }
+
+    // Shows the texture unscaled at the top left; what it does not cover is black.
+    void Repaint() {
+        if (!renderer) return;
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+        SDL_RenderClear(renderer);
+        if (texture) {
+            const SDL_Rect dst{0, 0, texture_width, texture_height};
+            SDL_RenderCopy(renderer, texture, nullptr, &dst);
+        }
+        SDL_RenderPresent(renderer);
+    }
+
+    void Take(const SDL_Event& e) {
+        if (e.type == SDL_WINDOWEVENT) {
+            const Uint8 what = e.window.event;
+            if (what == SDL_WINDOWEVENT_EXPOSED || what == SDL_WINDOWEVENT_SIZE_CHANGED) Repaint();
+            if (what == SDL_WINDOWEVENT_DISPLAY_CHANGED && on_display_event) on_display_event();
+        }
+        if (e.type == SDL_DISPLAYEVENT && on_display_event) on_display_event();
+        if (auto event = TranslateSdlEvent(e, Mapping())) pending.push_back(*event);
+    }
+
+    void DrainSdl() {
+        SDL_PumpEvents();
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) Take(e);
+    }
+
+    // Runs every source's drain; false when one went away.
+    bool DrainSources(bool* changed) {
+        for (Source& s : sources) {
+            const SourceState state = s.drain();
+            if (state == SourceState::kGone) return false;
+            if (state == SourceState::kChanged) *changed = true;
+        }
+        return true;
+    }
+
+    // Sleeps until SDL's connection or a source has something to read.
+    void Sleep() {
+        const int x_fd = x11::ConnectionFd(window);
+        if (x_fd < 0) {
+            SDL_Event e;
+            if (SDL_WaitEvent(&e)) Take(e);
+            return;
+        }
+        if (x11::EventsWaiting(window)) return;
+        std::vector<pollfd> fds{{x_fd, POLLIN, 0}};
+        for (const Source& s : sources) fds.push_back({s.fd, POLLIN, 0});
+        // EINTR included: a signal may have left SDL a quit event to pump.
+        poll(fds.data(), fds.size(), -1);
+    }
+};
+
+SdlHost::SdlHost() : impl_(std::make_unique<Impl>()) {}
+
+SdlHost::~SdlHost() = default;
+
+bool SdlHost::Open(const std::string& program, std::string* error) {
+    Impl& m = *impl_;
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    // Only desktops: SDL would otherwise go on to the console's own drivers,
+    // which take over (or wait for) the whole screen. X11 first, where RandR
+    // can change the mode (XWayland included).
+    if (NoDisplayConfigured()) {
+        if (error) *error = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return false;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, DesktopDrivers().c_str());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        const char* x = std::getenv("DISPLAY");
+        if (error) {
+            *error = x && *x ? "cannot open the X display \"" + std::string(x) + "\" (" + SDL_GetError() + ")"
+                             : std::string("cannot open the Wayland display (") + SDL_GetError() + ")";
+        }
+        return false;
+    }
+    m.sdl_started = true;
+    if (SDL_GetDisplayBounds(0, &m.display_bounds) != 0) m.display_bounds = {0, 0, 640, 480};
+    m.window = SDL_CreateWindow(program.c_str(), m.display_bounds.x, m.display_bounds.y, m.display_bounds.w,
+                                m.display_bounds.h,
+                                SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!m.window) {
+        if (error) *error = std::string("cannot create a window: ") + SDL_GetError();
+        return false;
+    }
+    // On X11 the software renderer writes straight into the window's shared
+    // image; X11 windows are never scaled, so its pixels are the device's.
+    // Its framebuffer must then be X's own shared image, not a GL texture.
+    if (VideoDriver() == "x11") {
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
+    m.renderer = SDL_CreateRenderer(m.window, -1, 0);
+    if (!m.renderer) {
+        if (error) *error = std::string("cannot draw into the window: ") + SDL_GetError();
+        return false;
+    }
+    x11::ExitWhenConnectionLost(m.window, program);
+    return true;
+}
+
+SDL_Window* SdlHost::window() const {
+    return impl_->window;
+}
+
+std::string SdlHost::VideoDriver() const {
+    const char* name = SDL_GetCurrentVideoDriver();
+    return name ? name : "";
+}
+
+unsigned long SdlHost::X11Window() const {
+    return x11::WindowId(impl_->window);
+}
+
+void SdlHost::AddSource(int fd, std::function<SourceState()> drain) {
+    if (fd >= 0 && drain) impl_->sources.push_back({fd, std::move(drain)});
+}
+
+void SdlHost::SetDisplayEventHandler(std::function<void()> handler) {
+    impl_->on_display_event = std::move(handler);
+}
+
+void SdlHost::SetIconLoader(IconLoader loader) {
+    impl_->icon_loader = std::move(loader);
+}
+
+bool SdlHost::SourceGone() const {
+    return impl_->source_gone;
+}
+
+bool SdlHost::WaitEvent(Event& event) {
+    Impl& m = *impl_;
+    for (;;) {
+        if (!m.pending.empty()) {
+            event = m.pending.front();
+            m.pending.pop_front();
+            return true;
+        }
+        // Sources first: the driver's own requests may have queued events
+        // that poll() will never report.
+        bool changed = false;
+        if (!m.DrainSources(&changed)) {
+            m.source_gone = true;
+            return false;
+        }
+        if (changed) {
+            event = Event{};
+            event.type = Event::kDisplayChanged;
+            return true;
+        }
+        m.DrainSdl();
+        if (!m.pending.empty()) continue;
+        m.Sleep();
+    }
+}
+
+gdi::Surface* SdlHost::ScreenBuffer(int width, int height) {
+    Impl& m = *impl_;
+    if (!m.buffer || m.buffer->width() != width || m.buffer->height() != height) {
+        m.buffer = gdi::Surface::Create(width, height);
+    }
+    return m.buffer.get();
+}
+
+void SdlHost::Present() {
+    Impl& m = *impl_;
+    if (!m.renderer || !m.buffer) return;
+    const int w = m.buffer->width();
+    const int h = m.buffer->height();
+    if (w <= 0 || h <= 0) return;
+    if (!m.texture || m.texture_width != w || m.texture_height != h) {
+        if (m.texture) SDL_DestroyTexture(m.texture);
+        // 0x00RRGGBB in a 32-bit word: the buffer's own layout, copied as is.
+        m.texture = SDL_CreateTexture(m.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
+        m.texture_width = m.texture ? w : 0;
+        m.texture_height = m.texture ? h : 0;
+        if (!m.texture) return;
+    }
+    SDL_UpdateTexture(m.texture, nullptr, m.buffer->pixels().data(),
+                      w * static_cast<int>(sizeof(gdi::Pixel)));
+    m.Repaint();
+}
+
+void SdlHost::WindowPlaced(const WindowPlacement& placement) {
+    Impl& m = *impl_;
+    if (!m.window) return;
+    m.placement = placement;
+    SDL_SetWindowTitle(m.window, placement.title.c_str());
+    if (placement.icon_id != m.icon_id && m.icon_loader) {
+        m.icon_id = placement.icon_id;
+        if (gdi::SurfacePtr icon = m.icon_loader(placement.icon_id)) {
+            SDL_Surface* s =
+                SDL_CreateRGBSurfaceWithFormatFrom(icon->pixels().data(), icon->width(), icon->height(), 32,
+                                                   icon->width() * 4, SDL_PIXELFORMAT_RGB888);
+            if (s) {
+                SDL_SetWindowIcon(m.window, s);  // SDL keeps a copy
+                SDL_FreeSurface(s);
+            }
+        }
+    }
+    if (!placement.visible) {
+        SDL_HideWindow(m.window);
+        return;
+    }
+    // The framework's screen starts at the origin of the display that shows
+    // the window. Its sizes are device pixels; under desktop scaling a
+    // window unit holds more than one.
+    const WindowMapping map = m.Mapping();
+    const int w = std::max(static_cast<int>(placement.width / map.scale_x + 0.5), 1);
+    const int h = std::max(static_cast<int>(placement.height / map.scale_y + 0.5), 1);
+    SDL_SetWindowPosition(m.window, m.display_bounds.x + placement.x, m.display_bounds.y + placement.y);
+    SDL_SetWindowSize(m.window, w, h);
+    SDL_ShowWindow(m.window);
+    SDL_RaiseWindow(m.window);
+}
+
+}  // namespace host

@@ -1,0 +1,81 @@
+#include "tests/e2e/screen_image.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace e2e {
+
+bool ReadPng(const std::string& path, Image* image, std::string* error) {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) {
+        if (error) *error = path + ": " + png.message;
+        return false;
+    }
+    png.format = PNG_FORMAT_BGRA;  // a little-endian 0xAARRGGBB word
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(png.width) * png.height);
+    if (!png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr)) {
+        if (error) *error = path + ": " + png.message;
+        png_image_free(&png);
+        return false;
+    }
+    for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
+    image->width = static_cast<int>(png.width);
+    image->height = static_cast<int>(png.height);
+    image->pixels = std::move(pixels);
+    return true;
+}
+
+bool WritePng(const std::string& path, const Image& image) {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_BGRA;
+    std::vector<std::uint32_t> opaque(image.pixels);
+    for (std::uint32_t& p : opaque) p |= 0xFF000000u;
+    return png_image_write_to_file(&png, path.c_str(), 0, opaque.data(), 0, nullptr) != 0;
+}
+
+Image CaptureRoot(const std::string& display_name) {
+    Image image;
+    Display* display = XOpenDisplay(display_name.c_str());
+    if (!display) return image;
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, root, &attributes)) {
+        XImage* x = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+        if (x) {
+            image.width = attributes.width;
+            image.height = attributes.height;
+            image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
+            for (int y = 0; y < image.height; ++y) {
+                for (int xx = 0; xx < image.width; ++xx) {
+                    image.pixels[static_cast<std::size_t>(y) * image.width + xx] =
+                        static_cast<std::uint32_t>(XGetPixel(x, xx, y)) & 0xFFFFFF;
+                }
+            }
+            XDestroyImage(x);
+        }
+    }
+    XCloseDisplay(display);
+    return image;
+}
+
+long CountDifferences(const Image& a, const Image& b) {
+    if (a.width != b.width || a.height != b.height) {
+        return static_cast<long>(std::max(a.pixels.size(), b.pixels.size()));
+    }
+    long n = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i) n += a.pixels[i] != b.pixels[i];
+    return n;
+}
+
+}  // namespace e2e

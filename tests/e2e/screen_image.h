@@ -1,0 +1,28 @@
+// Pictures the end-to-end tests compare: what the X server shows and what the
+// snapshot tool wrote, as 0x00RRGGBB pixels.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    bool empty() const { return pixels.empty(); }
+    friend bool operator==(const Image&, const Image&) = default;
+};
+
+bool ReadPng(const std::string& path, Image* image, std::string* error);
+bool WritePng(const std::string& path, const Image& image);
+
+// The root window of `display` as it is now; empty when it cannot be read.
+Image CaptureRoot(const std::string& display);
+
+// Pixels that differ (size mismatch counts every pixel of the larger picture).
+long CountDifferences(const Image& a, const Image& b);
+
+}  // namespace e2e
