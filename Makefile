@@ -3,7 +3,7 @@ SHELL := /bin/bash
 CMAKE_FLAGS := -G Ninja -DCORVANE_WERROR=ON
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build build-release build-asan test-release test-asan fuzz format resources
+.PHONY: run test deps build build-release build-asan test-release test-asan fuzz format format-check resources
 
 deps:
 	@./scripts/install-deps
@@ -29,7 +29,7 @@ fuzz: deps
 	cmake --build build/fuzz -j $(JOBS) --target gdi_fuzz
 	./build/fuzz/tests/gdi_fuzz -max_total_time=$${FUZZ_SECONDS:-30} -rss_limit_mb=4096 -print_final_stats=1
 
-test: test-release test-asan fuzz
+test: format-check test-release test-asan fuzz
 
 build: build-release
 
@@ -40,6 +40,9 @@ run: build-release
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 # Redraws the committed pictures of res/ with the generator.
 resources: deps

@@ -15,7 +15,7 @@ void ImageButton::DrawItem(LPDRAWITEMSTRUCT item) {
     BITMAP info;
     image->GetBitmap(&info);
     const RECT& r = item->rcItem;
-    dc->StretchBlt(r.left, r.top, r.right - r.left, r.bottom - r.top, &memory, 0, 0, info.bmWidth, info.bmHeight,
-                   SRCCOPY);
+    dc->StretchBlt(r.left, r.top, r.right - r.left, r.bottom - r.top, &memory, 0, 0, info.bmWidth,
+                   info.bmHeight, SRCCOPY);
     memory.SelectObject(previous);
 }

@@ -6,15 +6,17 @@ namespace {
 gdi::TraceRecorder* g_trace = nullptr;
 }
 
-void CMainFrame::SetTrace(gdi::TraceRecorder* trace) { g_trace = trace; }
+void CMainFrame::SetTrace(gdi::TraceRecorder* trace) {
+    g_trace = trace;
+}
 
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
-    ON_WM_PAINT()
-    ON_WM_LBUTTONDOWN()
-    ON_COMMAND(1, OnNext)
-    ON_COMMAND(2, OnBack)
-    ON_COMMAND(3, OnQuit)
-    ON_COMMAND(4, ChangeToRecommendedResolution)
+ON_WM_PAINT()
+ON_WM_LBUTTONDOWN()
+ON_COMMAND(1, OnNext)
+ON_COMMAND(2, OnBack)
+ON_COMMAND(3, OnQuit)
+ON_COMMAND(4, ChangeToRecommendedResolution)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() {
@@ -31,7 +33,9 @@ CMainFrame::CMainFrame() {
     RenderCurrentPage();
 }
 
-CMainFrame::~CMainFrame() { ReleaseBackBuffer(); }
+CMainFrame::~CMainFrame() {
+    ReleaseBackBuffer();
+}
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
     if (!CFrameWnd::PreCreateWindow(cs)) return FALSE;
@@ -68,16 +72,30 @@ void CMainFrame::RenderCurrentPage() {
     if (g_trace) {
         gdi::TraceObject record;
         record.Add("op", "render").Add("page", WizardPageName(CurrentPage)).Add("width", ScreenMetrics.W);
-        record.Add("height", ScreenMetrics.H).Add("refresh", ScreenMetrics.RefreshRate).Add("class", ResolutionClass);
+        record.Add("height", ScreenMetrics.H)
+            .Add("refresh", ScreenMetrics.RefreshRate)
+            .Add("class", ResolutionClass);
         g_trace->Record(record);
     }
     switch (CurrentPage) {
-        case WizardPage::Welcome: RenderWelcomePage(); break;
-        case WizardPage::Resolution: RenderResolutionPage(); break;
-        case WizardPage::Pitch: RenderPitchPage(); break;
-        case WizardPage::Phase: RenderPhasePage(); break;
-        case WizardPage::Centering: RenderCenteringPage(); break;
-        case WizardPage::Completion: RenderCompletionPage(); break;
+        case WizardPage::Welcome:
+            RenderWelcomePage();
+            break;
+        case WizardPage::Resolution:
+            RenderResolutionPage();
+            break;
+        case WizardPage::Pitch:
+            RenderPitchPage();
+            break;
+        case WizardPage::Phase:
+            RenderPhasePage();
+            break;
+        case WizardPage::Centering:
+            RenderCenteringPage();
+            break;
+        case WizardPage::Completion:
+            RenderCompletionPage();
+            break;
     }
     UpdatePageButtons();
     Invalidate(TRUE);

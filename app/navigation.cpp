@@ -25,13 +25,22 @@ void CMainFrame::CreateButtons() {
         UINT up, down, disabled;
     };
     const ButtonSetup buttons[6] = {
-        {&AdjustButton, 1, {Trunc(W / 2 - W * 0.08828125), Trunc(W * 0.1742), Trunc(H * 0.0625)}, 156, 157, 0},
+        {&AdjustButton,
+         1,
+         {Trunc(W / 2 - W * 0.08828125), Trunc(W * 0.1742), Trunc(H * 0.0625)},
+         156,
+         157,
+         0},
         {&BackButton, 2, {W / 10, Trunc(W * 0.1414), Trunc(H * 0.06152)}, 150, 151, 0},
         {&NextButton, 1, {rightLeft, Trunc(W * 0.1414), Trunc(H * 0.06152)}, 152, 153, 171},
         {&QuitButton, 3, {rightLeft, Trunc(W * 0.14296875), Trunc(H * 0.064453125)}, 154, 155, 0},
         {&FinishButton, 3, {W / 2 - finishWidth / 2, finishWidth, Trunc(H * 0.064453125)}, 158, 159, 0},
-        {&ChangeResolutionButton, 4, {Trunc(W / 2 - W * 0.16875), Trunc(W * 0.3375), Trunc(H * 0.064453125)}, 163,
-         167, 0},
+        {&ChangeResolutionButton,
+         4,
+         {Trunc(W / 2 - W * 0.16875), Trunc(W * 0.3375), Trunc(H * 0.064453125)},
+         163,
+         167,
+         0},
     };
     for (const ButtonSetup& s : buttons) {
         const CRect rect(s.place.left, top, s.place.left + s.place.width, top + s.place.height);
@@ -92,8 +101,7 @@ void CMainFrame::UpdatePageButtons() {
 
 void CMainFrame::OnNext() {
     if (CurrentPage == WizardPage::Resolution && !ModeMatchesRecommendation) {
-        const int answer =
-            MessageBox(kConfirmText, AfxGetApp()->m_pszAppName, MB_YESNO | MB_ICONEXCLAMATION);
+        const int answer = MessageBox(kConfirmText, AfxGetApp()->m_pszAppName, MB_YESNO | MB_ICONEXCLAMATION);
         if (answer == IDYES) CurrentPage = WizardPage::Pitch;
     } else if (CurrentPage != WizardPage::Completion) {
         CurrentPage = static_cast<WizardPage>(static_cast<int>(CurrentPage) + 1);
@@ -108,4 +116,6 @@ void CMainFrame::OnBack() {
     RenderCurrentPage();
 }
 
-void CMainFrame::OnQuit() { SendMessage(WM_CLOSE); }
+void CMainFrame::OnQuit() {
+    SendMessage(WM_CLOSE);
+}

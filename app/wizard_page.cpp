@@ -2,12 +2,18 @@
 
 const char* WizardPageName(WizardPage page) {
     switch (page) {
-        case WizardPage::Welcome: return "Welcome";
-        case WizardPage::Resolution: return "Resolution";
-        case WizardPage::Pitch: return "Pitch";
-        case WizardPage::Phase: return "Phase";
-        case WizardPage::Centering: return "Centering";
-        case WizardPage::Completion: return "Completion";
+        case WizardPage::Welcome:
+            return "Welcome";
+        case WizardPage::Resolution:
+            return "Resolution";
+        case WizardPage::Pitch:
+            return "Pitch";
+        case WizardPage::Phase:
+            return "Phase";
+        case WizardPage::Centering:
+            return "Centering";
+        case WizardPage::Completion:
+            return "Completion";
     }
     return "Unknown";
 }

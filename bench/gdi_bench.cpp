@@ -21,8 +21,12 @@ struct Target {
     }
 };
 
-int Width(const benchmark::State& s) { return static_cast<int>(s.range(0)); }
-int Height(const benchmark::State& s) { return static_cast<int>(s.range(1)); }
+int Width(const benchmark::State& s) {
+    return static_cast<int>(s.range(0));
+}
+int Height(const benchmark::State& s) {
+    return static_cast<int>(s.range(1));
+}
 
 void Memset(benchmark::State& state) {
     Target t(Width(state), Height(state));
@@ -64,7 +68,8 @@ void Text80(benchmark::State& state) {
     CFont font;
     font.CreateFontIndirect(&lf);
     t.dc.SelectObject(&font);
-    const std::string line = "Adjust the pitch until the vertical bars disappear, then select NEXT below. 0123";
+    const std::string line =
+        "Adjust the pitch until the vertical bars disappear, then select NEXT below. 0123";
     t.dc.TextOut(0, 0, line);  // warm the glyph cache
     for (auto _ : state) {
         t.dc.TextOut(10, 100, line);
@@ -86,8 +91,12 @@ void Icon(benchmark::State& state, int dw, int dh) {
         benchmark::ClobberMemory();
     }
 }
-void IconShrink(benchmark::State& state) { Icon(state, 16, 19); }
-void IconEnlarge(benchmark::State& state) { Icon(state, 44, 52); }
+void IconShrink(benchmark::State& state) {
+    Icon(state, 16, 19);
+}
+void IconEnlarge(benchmark::State& state) {
+    Icon(state, 44, 52);
+}
 
 #define SIZES Args({1920, 1080})->Args({3840, 2160})->ArgNames({"w", "h"})
 BENCHMARK(Memset)->SIZES;

@@ -10,13 +10,19 @@ const char* ModeChangeFailureText(int result) {
     switch (result) {
         case DISP_CHANGE_RESTART:
             return "The computer must be restarted in order for the graphics mode to work.";
-        case DISP_CHANGE_FAILED: return "The display driver failed the specified graphics mode.";
-        case DISP_CHANGE_BADMODE: return "The graphics mode is not supported by the computer or video card.";
-        case DISP_CHANGE_NOTUPDATED: return "Unable to write settings to the registry.";
-        case DISP_CHANGE_BADFLAGS: return "An invalid set of flags was passed in.";
+        case DISP_CHANGE_FAILED:
+            return "The display driver failed the specified graphics mode.";
+        case DISP_CHANGE_BADMODE:
+            return "The graphics mode is not supported by the computer or video card.";
+        case DISP_CHANGE_NOTUPDATED:
+            return "Unable to write settings to the registry.";
+        case DISP_CHANGE_BADFLAGS:
+            return "An invalid set of flags was passed in.";
         case DISP_CHANGE_BADPARAM:
-            return "An invalid parameter was passed in. This can include an invalid flag or combination of flags.";
-        default: return "Default Message: Unable to change settings. Contact your system administrator";
+            return "An invalid parameter was passed in. This can include an invalid flag or combination of "
+                   "flags.";
+        default:
+            return "Default Message: Unable to change settings. Contact your system administrator";
     }
 }
 

@@ -27,10 +27,12 @@ void CMainFrame::RenderResolutionPage() {
 
     auto body = MakePageFont(F - 22, kRegular);
     dc.SelectObject(body.get());
-    DrawTextAt("On the chart below, select the size of your Corvane Flat Panel LCD to verify that you", xb, y1);
+    DrawTextAt("On the chart below, select the size of your Corvane Flat Panel LCD to verify that you", xb,
+               y1);
     DrawTextAt("are currently running the recommended resolution.", xs, y1 + Trunc(H * 0.039));
     DrawTextAt("If the current resolution does not match the recommended resolution, select the ", xb, y2);
-    DrawTextAt("\"Change to Recommended Resolution\" button, otherwise select NEXT below.", xs, Trunc(y2 + H * 0.039));
+    DrawTextAt("\"Change to Recommended Resolution\" button, otherwise select NEXT below.", xs,
+               Trunc(y2 + H * 0.039));
     DrawTextAt("Once current and recommended resolutions match, select NEXT below.", xb, y3);
 
     auto caption = MakePageFont(F - 16, kBoldItalic);

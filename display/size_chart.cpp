@@ -10,7 +10,8 @@ void CMainFrame::LayoutSizeChart() {
     Chart.ChartLeftX = Trunc(W * 0.27734375);
     Chart.ChartRightX = Trunc(W * 0.390625);
     for (int n = 0; n < 5; ++n) {
-        Chart.SizeRows[n] = {Chart.ChartLeftX, Trunc(H * kRowTops[n]), Chart.ChartRightX, Trunc(H * kRowBottoms[n])};
+        Chart.SizeRows[n] = {Chart.ChartLeftX, Trunc(H * kRowTops[n]), Chart.ChartRightX,
+                             Trunc(H * kRowBottoms[n])};
     }
     Chart.ModeBox = {Chart.ChartRightX, Trunc(H * 0.38), Trunc(W * 0.703125), Trunc(H * 0.68)};
 }

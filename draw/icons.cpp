@@ -9,5 +9,6 @@ void CMainFrame::LoadIcons() {
 
 void CMainFrame::StretchIcon(double x, double y, double width, double height, int sourceWidth,
                              int sourceHeight, CDC* source) {
-    BackBuffer.dc.StretchBlt(Trunc(x), Trunc(y), Trunc(width), Trunc(height), source, 0, 0, sourceWidth, sourceHeight, SRCCOPY);
+    BackBuffer.dc.StretchBlt(Trunc(x), Trunc(y), Trunc(width), Trunc(height), source, 0, 0, sourceWidth,
+                             sourceHeight, SRCCOPY);
 }

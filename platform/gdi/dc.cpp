@@ -40,20 +40,29 @@ HFONT StockSystemFont() {
 
 // The 1 x 1 bitmap a new memory DC starts with; each DC gets its own, so
 // drawing into one never shows in another.
-HBITMAP NewStockBitmap() { return Surface::Create(1, 1); }
+HBITMAP NewStockBitmap() {
+    return Surface::Create(1, 1);
+}
 
 const char* PenStyleName(int style) {
     switch (style) {
-        case PS_DOT: return "dot";
-        case PS_NULL: return "null";
-        default: return "solid";
+        case PS_DOT:
+            return "dot";
+        case PS_NULL:
+            return "null";
+        default:
+            return "solid";
     }
 }
 
 }  // namespace
 
-void SetDisplayCaps(const IDeviceCaps* caps) { g_display_caps = caps; }
-const IDeviceCaps* GetDisplayCaps() { return g_display_caps; }
+void SetDisplayCaps(const IDeviceCaps* caps) {
+    g_display_caps = caps;
+}
+const IDeviceCaps* GetDisplayCaps() {
+    return g_display_caps;
+}
 
 }  // namespace gdi
 
@@ -93,7 +102,9 @@ void CDC::DeleteDC() {
     memory_dc_ = false;
 }
 
-HPEN CDC::SelectObject(const CPen* pen) { return pen ? SelectObject(pen->GetSafeHandle()) : nullptr; }
+HPEN CDC::SelectObject(const CPen* pen) {
+    return pen ? SelectObject(pen->GetSafeHandle()) : nullptr;
+}
 HPEN CDC::SelectObject(HPEN pen) {
     if (!pen || !valid_) return nullptr;
     return std::exchange(state_.pen, std::move(pen));
@@ -105,7 +116,9 @@ HBRUSH CDC::SelectObject(HBRUSH brush) {
     if (!brush || !valid_) return nullptr;
     return std::exchange(state_.brush, std::move(brush));
 }
-HFONT CDC::SelectObject(const CFont* font) { return font ? SelectObject(font->GetSafeHandle()) : nullptr; }
+HFONT CDC::SelectObject(const CFont* font) {
+    return font ? SelectObject(font->GetSafeHandle()) : nullptr;
+}
 HFONT CDC::SelectObject(HFONT font) {
     if (!font || !valid_) return nullptr;
     HFONT previous = state_.font ? state_.font : gdi::StockSystemFont();
@@ -135,8 +148,12 @@ BOOL CDC::RestoreDC(int saved) {
     return TRUE;
 }
 
-COLORREF CDC::SetTextColor(COLORREF c) { return std::exchange(state_.text_color, c & 0x00FFFFFF); }
-COLORREF CDC::SetBkColor(COLORREF c) { return std::exchange(state_.bk_color, c & 0x00FFFFFF); }
+COLORREF CDC::SetTextColor(COLORREF c) {
+    return std::exchange(state_.text_color, c & 0x00FFFFFF);
+}
+COLORREF CDC::SetBkColor(COLORREF c) {
+    return std::exchange(state_.bk_color, c & 0x00FFFFFF);
+}
 int CDC::SetBkMode(int mode) {
     if (mode != TRANSPARENT && mode != OPAQUE) return 0;
     return std::exchange(state_.bk_mode, mode);
@@ -149,7 +166,9 @@ int CDC::SetStretchBltMode(int mode) {
 TraceObject CDC::PenRecord() const {
     TraceObject pen;
     const gdi::PenData& p = *state_.pen;
-    pen.Add("style", gdi::PenStyleName(p.style)).Add("width", std::max(1, p.width)).Add("color", gdi::ColorHex(p.color));
+    pen.Add("style", gdi::PenStyleName(p.style))
+        .Add("width", std::max(1, p.width))
+        .Add("color", gdi::ColorHex(p.color));
     return pen;
 }
 
@@ -158,7 +177,9 @@ TraceValue CDC::BrushRecord() const {
     return gdi::ColorHex(state_.brush->color);
 }
 
-POINT CDC::MoveTo(int x, int y) { return std::exchange(state_.position, POINT{x, y}); }
+POINT CDC::MoveTo(int x, int y) {
+    return std::exchange(state_.position, POINT{x, y});
+}
 
 BOOL CDC::LineTo(int x, int y) {
     if (!valid_) return FALSE;

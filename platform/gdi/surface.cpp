@@ -3,7 +3,8 @@
 namespace gdi {
 
 Surface::Surface(int width, int height)
-    : width_(width), height_(height),
+    : width_(width),
+      height_(height),
       pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0) {}
 
 std::shared_ptr<Surface> Surface::Create(int width, int height, std::string* error) {

@@ -33,7 +33,9 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
-    Pixel* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_); }
+    Pixel* row(int y) {
+        return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+    }
     const Pixel* row(int y) const {
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }

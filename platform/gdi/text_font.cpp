@@ -31,7 +31,8 @@ bool CopyCoverage(const FT_Bitmap& bm, std::vector<std::uint8_t>* out) {
                     std::copy(src, src + w, dst);
                 } else {
                     const int max = std::max(1, bm.num_grays - 1);
-                    for (std::int64_t x = 0; x < w; ++x) dst[x] = static_cast<std::uint8_t>(src[x] * 255 / max);
+                    for (std::int64_t x = 0; x < w; ++x)
+                        dst[x] = static_cast<std::uint8_t>(src[x] * 255 / max);
                 }
                 break;
             case FT_PIXEL_MODE_MONO:
@@ -113,8 +114,7 @@ std::shared_ptr<FtSizedFont> FtSizedFont::Create(const MatchedFace& face, int lf
     const CellMetrics metrics = ComputeCellMetrics(ft, lf_height);
     FT_Size size = nullptr;
     if (FT_New_Size(ft, &size) != 0) return nullptr;
-    if (FT_Activate_Size(size) != 0 ||
-        FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(metrics.ppem)) != 0) {
+    if (FT_Activate_Size(size) != 0 || FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(metrics.ppem)) != 0) {
         FT_Done_Size(size);
         return nullptr;
     }

@@ -64,12 +64,18 @@ Registry& registry() {
 
 const char* GenericFamily(std::uint8_t pitch_and_family) {
     switch (pitch_and_family & 0xF0) {
-        case 0x10: return "serif";       // FF_ROMAN
-        case 0x20: return "sans-serif";  // FF_SWISS
-        case 0x30: return "monospace";   // FF_MODERN
-        case 0x40: return "cursive";     // FF_SCRIPT
-        case 0x50: return "fantasy";     // FF_DECORATIVE
-        default: break;
+        case 0x10:
+            return "serif";  // FF_ROMAN
+        case 0x20:
+            return "sans-serif";  // FF_SWISS
+        case 0x30:
+            return "monospace";  // FF_MODERN
+        case 0x40:
+            return "cursive";  // FF_SCRIPT
+        case 0x50:
+            return "fantasy";  // FF_DECORATIVE
+        default:
+            break;
     }
     return (pitch_and_family & 0x03) == 1 ? "monospace" : "";  // FIXED_PITCH
 }

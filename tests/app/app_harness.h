@@ -23,7 +23,9 @@ struct Run {
         return *f;
     }
     const std::vector<gdi::TraceObject>& records() const { return session->trace().records; }
-    std::vector<const gdi::TraceObject*> WithOp(const std::string& op) const { return session->trace().WithOp(op); }
+    std::vector<const gdi::TraceObject*> WithOp(const std::string& op) const {
+        return session->trace().WithOp(op);
+    }
     const gdi::Surface& screen() const { return *session->screen(); }
 };
 

@@ -36,7 +36,8 @@ std::shared_ptr<gdi::Surface> ExpectedFace(int resource, const RECT& r) {
     out.CreateCompatibleBitmap(&dst, r.right - r.left, r.bottom - r.top);
     src.SelectObject(&image);
     dst.SelectObject(&out);
-    dst.StretchBlt(0, 0, r.right - r.left, r.bottom - r.top, &src, 0, 0, image.Width(), image.Height(), SRCCOPY);
+    dst.StretchBlt(0, 0, r.right - r.left, r.bottom - r.top, &src, 0, 0, image.Width(), image.Height(),
+                   SRCCOPY);
     return out.GetSafeHandle();
 }
 
@@ -65,8 +66,7 @@ TEST(ButtonFaces, HeldShowsDownImageAndDisabledNextShowsItsGreyFace) {
 }
 
 TEST(DisplayChange, RebuildsAtTheNewSizeKeepingPageAndPanelSize) {
-    auto run = Start("1024x768@60",
-                     "click adjust; click 300,420; click next; answer yes; mode 800x600@60");
+    auto run = Start("1024x768@60", "click adjust; click 300,420; click next; answer yes; mode 800x600@60");
     CMainFrame& f = run.frame();
     EXPECT_EQ(f.CurrentPage, WizardPage::Pitch);
     EXPECT_EQ(f.PanelSize, 3);
@@ -108,8 +108,9 @@ TEST(DisplayChange, CompletionKeepsOnlyBackAndFinishAtTheirNewPlaces) {
 }
 
 TEST(DisplayChange, ManyChangesLeaveOneBackBufferSixButtonsAndFlatMemory) {
-    auto run = Start("640x480@60",
-                     "click adjust; click 200,190; click next; answer yes; click next; click next; click next");
+    auto run =
+        Start("640x480@60",
+              "click adjust; click 200,190; click next; answer yes; click next; click next; click next");
     ASSERT_EQ(run.frame().CurrentPage, WizardPage::Completion);
     const std::size_t windows = ui::LiveWindowCount();
     const std::size_t surfaces = ui::LiveSurfaceCount();
@@ -118,7 +119,8 @@ TEST(DisplayChange, ManyChangesLeaveOneBackBufferSixButtonsAndFlatMemory) {
     CMainFrame::SetTrace(nullptr);  // the trace itself would grow
     auto change = [&](int n) {
         for (int i = 0; i < n; ++i) {
-            driver.ExternalChange(i % 2 ? screen::DisplayMode{640, 480, 60, 32} : screen::DisplayMode{320, 200, 0, 16});
+            driver.ExternalChange(i % 2 ? screen::DisplayMode{640, 480, 60, 32}
+                                        : screen::DisplayMode{320, 200, 0, 16});
             ui::PumpUntilIdle();
         }
     };
@@ -156,7 +158,8 @@ TEST(Input, ClicksOnHiddenButtonsAndDuringABoxDoNothing) {
     EXPECT_EQ(hidden.frame().CurrentPage, WizardPage::Resolution) << "only Adjust's own click counts";
 
     // While the box is open, a click on Back (under the box's reach) is dropped, not replayed.
-    auto box = Start("1024x768@60", "click adjust; click 300,420; click next; click back; click 174,715; answer no");
+    auto box =
+        Start("1024x768@60", "click adjust; click 300,420; click next; click back; click 174,715; answer no");
     EXPECT_EQ(box.frame().CurrentPage, WizardPage::Resolution);
     EXPECT_EQ(box.WithOp("messagebox").size(), 1u);
 }

@@ -70,8 +70,9 @@ TEST(Navigation, EachPageShowsItsButtonsAlongTheWholeWizard) {
     EXPECT_EQ(f.GetStyle() & (WS_CAPTION | WS_THICKFRAME), 0u);
     EXPECT_EQ(f.GetExStyle() & WS_EX_CLIENTEDGE, 0u);
 
-    auto walk = Start("1024x768@60",
-                      "click adjust; click 300,400; click next; answer yes; click next; click next; click next");
+    auto walk =
+        Start("1024x768@60",
+              "click adjust; click 300,400; click next; answer yes; click next; click next; click next");
     CMainFrame& g = walk.frame();
     EXPECT_EQ(g.CurrentPage, WizardPage::Completion);
     ExpectVisible(g, {false, true, false, false, true, false}, "Completion");
@@ -79,7 +80,8 @@ TEST(Navigation, EachPageShowsItsButtonsAlongTheWholeWizard) {
     // Back all the way, checking each page on the way.
     const WizardPage back_order[] = {WizardPage::Centering, WizardPage::Phase, WizardPage::Pitch,
                                      WizardPage::Resolution, WizardPage::Welcome};
-    std::string steps = "click adjust; click 300,400; click next; answer yes; click next; click next; click next";
+    std::string steps =
+        "click adjust; click 300,400; click next; answer yes; click next; click next; click next";
     for (WizardPage page : back_order) {
         steps += "; click back";
         auto r = Start("1024x768@60", steps);
@@ -138,15 +140,17 @@ TEST(Navigation, QuitAndFinishEndTheProgramWithoutTouchingTheMode) {
     auto early = Start("1024x768@60", "click quit; click adjust");
     EXPECT_EQ(early.status, snapshot::kEndedEarly);
 
-    auto finish = Start("1024x768@60",
-                        "click adjust; click 300,300; click next; click next; click next; click next; click finish");
+    auto finish =
+        Start("1024x768@60",
+              "click adjust; click 300,300; click next; click next; click next; click next; click finish");
     EXPECT_EQ(finish.status, snapshot::kDone);
     EXPECT_EQ(finish.session->frame(), nullptr);
     EXPECT_EQ(finish.session->driver().Current(), (screen::DisplayMode{1024, 768, 60, 32}));
 }
 
 TEST(Navigation, BoxCaptionIsTheExecutableNameWithoutDirectoryOrExtension) {
-    auto run = Start("1024x768@60", "click adjust; click 300,420; click next; answer no", "/opt/tools/lcd-adjust.bin");
+    auto run = Start("1024x768@60", "click adjust; click 300,420; click next; answer no",
+                     "/opt/tools/lcd-adjust.bin");
     auto boxes = run.WithOp("messagebox");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0]->Str("caption"), "lcd-adjust");

@@ -13,7 +13,8 @@ std::vector<std::pair<std::string, int>> LastRenderTexts(const app_test::Run& ru
     std::vector<std::pair<std::string, int>> texts;
     for (const auto& r : run.records()) {
         if (r.op() == "render") texts.clear();
-        if (r.op() == "text") texts.emplace_back(r.Str("text").value(), static_cast<int>(r.Int("height").value()));
+        if (r.op() == "text")
+            texts.emplace_back(r.Str("text").value(), static_cast<int>(r.Int("height").value()));
     }
     return texts;
 }
@@ -33,8 +34,9 @@ TEST(PageFlow, ADisplayChangeRerendersTheShownPageWithTheNewClassFonts) {
 }
 
 TEST(PageFlow, CompletionTextIsBlackAfterTheColouredResolutionPage) {
-    auto run = Start("1024x768@60",
-                     "click adjust; click 300,420; click 300,300; click next; click next; click next; click next");
+    auto run =
+        Start("1024x768@60",
+              "click adjust; click 300,420; click 300,300; click next; click next; click next; click next");
     ASSERT_EQ(run.frame().CurrentPage, WizardPage::Completion);
     std::size_t checked = 0;
     bool in_last_render = false;

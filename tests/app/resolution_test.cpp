@@ -107,7 +107,8 @@ TEST(ModeComparison, TheCasesThatDecideGreenOrRed) {
 }
 
 TEST(ModeTexts, AreBuiltWithoutFixedBuffers) {
-    EXPECT_EQ(CurrentModeText(-2147483647 - 1, 2147483647, 2147483647), "-2147483648 X 2147483647 @ 2147483647 hz");
+    EXPECT_EQ(CurrentModeText(-2147483647 - 1, 2147483647, 2147483647),
+              "-2147483648 X 2147483647 @ 2147483647 hz");
     EXPECT_EQ(CurrentModeText(0, 0, 51), "0 X 0 @ 51 hz");
     EXPECT_EQ(RecommendedModeText(0, 60), "Size not selected");
     EXPECT_EQ(RecommendedModeText(6, 60), "Size not selected");
@@ -116,7 +117,8 @@ TEST(ModeTexts, AreBuiltWithoutFixedBuffers) {
 
 TEST(ChartHits, EdgesOtherPagesAndRepeatedRows) {
     // x = 284 and x = 400 are outside; y = 522 is below the last row.
-    auto edges = Start("1024x768@60", "click adjust; click 284,300; click 400,300; click 300,522; click 300,100");
+    auto edges =
+        Start("1024x768@60", "click adjust; click 284,300; click 400,300; click 300,522; click 300,100");
     EXPECT_EQ(edges.frame().PanelSize, -1);
     EXPECT_FALSE(edges.frame().NextButton.IsWindowEnabled());
 
@@ -146,8 +148,9 @@ TEST(ChartHits, EdgesOtherPagesAndRepeatedRows) {
     }
 
     // The choice survives a trip through other pages.
-    auto trip = Start("1024x768@60",
-                      "click adjust; click 300,420; click next; answer yes; click next; click back; click back");
+    auto trip =
+        Start("1024x768@60",
+              "click adjust; click 300,420; click next; answer yes; click next; click back; click back");
     EXPECT_EQ(trip.frame().CurrentPage, WizardPage::Resolution);
     EXPECT_EQ(trip.frame().PanelSize, 3);
     EXPECT_TRUE(trip.frame().NextButton.IsWindowEnabled());
@@ -182,7 +185,8 @@ TEST(ModeChange, DriverAcceptsThirtyTwoOrSixteenBits) {
 
     snapshot::Options sixteen;
     sixteen.accept = std::vector<screen::DisplayMode>{{1280, 1024, 60, 16}};
-    auto second = Start("1024x768@60", "click adjust; click 300,420; click change", "corvane-adjust", sixteen);
+    auto second =
+        Start("1024x768@60", "click adjust; click 300,420; click change", "corvane-adjust", sixteen);
     ASSERT_EQ(Tests(second, "test").size(), 2u);
     EXPECT_EQ(Tests(second, "test")[1]->Int("bpp"), 16);
     EXPECT_EQ(second.session->driver().Current(), (screen::DisplayMode{1280, 1024, 60, 16}));
@@ -200,7 +204,8 @@ TEST(ModeChange, RejectionsShowTheMessageOfTheLastCode) {
         {{-1}, "The display driver failed the specified graphics mode."},
         {{-3}, "Unable to write settings to the registry."},
         {{-4}, "An invalid set of flags was passed in."},
-        {{-5}, "An invalid parameter was passed in. This can include an invalid flag or combination of flags."},
+        {{-5},
+         "An invalid parameter was passed in. This can include an invalid flag or combination of flags."},
         {{-6}, "Default Message: Unable to change settings. Contact your system administrator"},
         {{12345}, "Default Message: Unable to change settings. Contact your system administrator"},
         {{-1, -1, -1, -2}, "The graphics mode is not supported by the computer or video card."},
@@ -210,8 +215,8 @@ TEST(ModeChange, RejectionsShowTheMessageOfTheLastCode) {
         snapshot::Options options;
         options.accept = std::vector<screen::DisplayMode>{};
         options.reject = c.codes;
-        auto run = Start("1024x768@60", "click adjust; click 300,420; click change; answer ok", "corvane-adjust",
-                         options);
+        auto run = Start("1024x768@60", "click adjust; click 300,420; click change; answer ok",
+                         "corvane-adjust", options);
         const auto tests = Tests(run, "test");
         ASSERT_EQ(tests.size(), 4u);
         const int depths[] = {32, 16, 8, 4};

@@ -16,14 +16,17 @@ public:
     int Int() {
         // Mostly small coordinates, sometimes the extremes.
         switch (Byte() % 4) {
-            case 0: return static_cast<int>(Byte()) - 64;
-            case 1: return static_cast<int>(static_cast<std::int16_t>(Byte() << 8 | Byte()));
+            case 0:
+                return static_cast<int>(Byte()) - 64;
+            case 1:
+                return static_cast<int>(static_cast<std::int16_t>(Byte() << 8 | Byte()));
             case 2: {
                 std::uint32_t v = 0;
                 for (int i = 0; i < 4; ++i) v = v << 8 | Byte();
                 return static_cast<int>(v);
             }
-            default: return Byte() % 2 ? INT32_MAX - Byte() : INT32_MIN + Byte();
+            default:
+                return Byte() % 2 ? INT32_MAX - Byte() : INT32_MIN + Byte();
         }
     }
 
@@ -64,13 +67,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 brush.CreateSolidBrush(RGB(in.Byte(), 0, in.Byte()));
                 dc.SelectObject(&brush);
                 break;
-            case 2: dc.SetBkMode(in.Byte() % 2 ? OPAQUE : TRANSPARENT); break;
-            case 3: dc.SetStretchBltMode(1 + in.Byte() % 4); break;
-            case 4: dc.MoveTo(in.Int(), in.Int()); break;
-            case 5: dc.LineTo(in.Int(), in.Int()); break;
-            case 6: dc.Rectangle(in.Int(), in.Int(), in.Int(), in.Int()); break;
-            case 7: dc.PatBlt(in.Int(), in.Int(), in.Int(), in.Int(), PATCOPY); break;
-            case 8: dc.BitBlt(in.Int(), in.Int(), in.Int(), in.Int(), &src, in.Int(), in.Int(), SRCCOPY); break;
+            case 2:
+                dc.SetBkMode(in.Byte() % 2 ? OPAQUE : TRANSPARENT);
+                break;
+            case 3:
+                dc.SetStretchBltMode(1 + in.Byte() % 4);
+                break;
+            case 4:
+                dc.MoveTo(in.Int(), in.Int());
+                break;
+            case 5:
+                dc.LineTo(in.Int(), in.Int());
+                break;
+            case 6:
+                dc.Rectangle(in.Int(), in.Int(), in.Int(), in.Int());
+                break;
+            case 7:
+                dc.PatBlt(in.Int(), in.Int(), in.Int(), in.Int(), PATCOPY);
+                break;
+            case 8:
+                dc.BitBlt(in.Int(), in.Int(), in.Int(), in.Int(), &src, in.Int(), in.Int(), SRCCOPY);
+                break;
             case 9: {
                 const int x = in.Int(), y = in.Int(), w = in.Int(), h = in.Int();
                 dc.StretchBlt(x, y, w, h, &src, in.Int(), in.Int(), in.Int(), in.Int(), SRCCOPY);

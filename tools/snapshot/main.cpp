@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
         }
     }
     if (status == snapshot::kUnansweredBox) std::cerr << "corvane-snapshot: a message box had no answer\n";
-    if (status == snapshot::kEndedEarly) std::cerr << "corvane-snapshot: the program ended before the last step\n";
+    if (status == snapshot::kEndedEarly)
+        std::cerr << "corvane-snapshot: the program ended before the last step\n";
     return status;
 }

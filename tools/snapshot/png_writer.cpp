@@ -8,8 +8,9 @@
 
 bool WritePng(const gdi::Surface& surface, const std::string& path, std::string* error) {
     if (surface.width() == 0 || surface.height() == 0) {
-        if (error) *error = "the screen is empty (" + std::to_string(surface.width()) + " x " +
-                            std::to_string(surface.height()) + "); no PNG written";
+        if (error)
+            *error = "the screen is empty (" + std::to_string(surface.width()) + " x " +
+                     std::to_string(surface.height()) + "); no PNG written";
         return false;
     }
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
@@ -31,8 +32,9 @@ bool WritePng(const gdi::Surface& surface, const std::string& path, std::string*
         return false;
     }
     png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(surface.width()), static_cast<png_uint_32>(surface.height()),
-                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(surface.width()),
+                 static_cast<png_uint_32>(surface.height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < surface.height(); ++y) {
         const gdi::Pixel* src = surface.row(y);

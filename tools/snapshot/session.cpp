@@ -13,10 +13,14 @@ namespace {
 
 const char* AnswerName(int answer) {
     switch (answer) {
-        case IDYES: return "yes";
-        case IDNO: return "no";
-        case IDOK: return "ok";
-        default: return nullptr;
+        case IDYES:
+            return "yes";
+        case IDNO:
+            return "no";
+        case IDOK:
+            return "ok";
+        default:
+            return nullptr;
     }
 }
 
@@ -43,7 +47,9 @@ Session::Session(Options options) : options_(std::move(options)), driver_(option
         std::snprintf(fields, sizeof fields, "0x%x", static_cast<unsigned>(call.fields));
         r.Add("op", "display").Add("call", call.test ? "test" : "set");
         r.Add("width", call.mode.width).Add("height", call.mode.height).Add("refresh", call.mode.refresh);
-        r.Add("bpp", call.mode.bpp).Add("fields", std::string(fields)).Add("result", static_cast<int>(call.result));
+        r.Add("bpp", call.mode.bpp)
+            .Add("fields", std::string(fields))
+            .Add("result", static_cast<int>(call.result));
         trace_.Record(r);
     });
     ui::SetMessageBoxObserver([this](const ui::MessageBoxRecord& box) {
@@ -57,7 +63,9 @@ Session::Session(Options options) : options_(std::move(options)), driver_(option
         if (ui::GetOpenMessageBox(&info)) {
             for (const auto& b : info.buttons) {
                 const char* name = AnswerName(b.id);
-                if (name) r.Add(name, std::vector<std::int64_t>{b.rect.left, b.rect.top, b.rect.right, b.rect.bottom});
+                if (name)
+                    r.Add(name,
+                          std::vector<std::int64_t>{b.rect.left, b.rect.top, b.rect.right, b.rect.bottom});
             }
         }
         trace_.Record(r);
@@ -92,17 +100,27 @@ void Session::Script(const Step& step) {
                 host_.PushNext({{host::Event::kMouseDown, x, y}, {host::Event::kMouseUp, x, y}});
             });
             break;
-        case Step::kClickAt: host_.PushClick(step.x, step.y); break;
-        case Step::kPress: host_.PushPress(step.x, step.y); break;
-        case Step::kRelease: host_.PushRelease(step.x, step.y); break;
+        case Step::kClickAt:
+            host_.PushClick(step.x, step.y);
+            break;
+        case Step::kPress:
+            host_.PushPress(step.x, step.y);
+            break;
+        case Step::kRelease:
+            host_.PushRelease(step.x, step.y);
+            break;
         case Step::kAnswer:
             host_.PushAnswer(step.name == "yes" ? IDYES : step.name == "no" ? IDNO : IDOK);
             break;
-        case Step::kMode: host_.PushDisplayChange(driver_, step.mode); break;
+        case Step::kMode:
+            host_.PushDisplayChange(driver_, step.mode);
+            break;
     }
 }
 
-CMainFrame* Session::frame() const { return dynamic_cast<CMainFrame*>(AfxGetMainWnd()); }
+CMainFrame* Session::frame() const {
+    return dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+}
 
 int Session::Run(const char* argv0) {
     char* argv[] = {const_cast<char*>(argv0), nullptr};

@@ -35,7 +35,9 @@ public:
     const gdi::MemoryTrace& trace() const { return trace_; }
     // The screen as last presented (frame, buttons and any open box); when a
     // box went unanswered, the screen as it showed that box.
-    const gdi::Surface* screen() const { return unanswered_box_screen_ ? unanswered_box_screen_.get() : host_.screen(); }
+    const gdi::Surface* screen() const {
+        return unanswered_box_screen_ ? unanswered_box_screen_.get() : host_.screen();
+    }
 
     // Adds the end-of-run records: the six buttons and the state.
     void RecordFinalState();

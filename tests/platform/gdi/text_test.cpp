@@ -80,7 +80,8 @@ TEST(TextMatch, RealBoldFaceHasRealBoldAdvances) {
     auto bold = Resolve("Times New Roman", 26, FW_BOLD);
     Reference ref("LiberationSerif-Bold.ttf", bold->ppem());
     for (char c : std::string("Step 1: Wm")) {
-        EXPECT_EQ(bold->advance(static_cast<unsigned char>(c)), ref.advance(static_cast<unsigned char>(c))) << c;
+        EXPECT_EQ(bold->advance(static_cast<unsigned char>(c)), ref.advance(static_cast<unsigned char>(c)))
+            << c;
     }
 }
 
@@ -332,14 +333,15 @@ TEST(TextDraw, BlendKeepsBackgroundAndReachesTextColour) {
             ++partial;
             // Every channel lies between background and text colour.
             for (int shift : {16, 8, 0}) {
-                const int b = (kBackground >> shift) & 0xFF, c = (color >> shift) & 0xFF, v = (p >> shift) & 0xFF;
+                const int b = (kBackground >> shift) & 0xFF, c = (color >> shift) & 0xFF,
+                          v = (p >> shift) & 0xFF;
                 EXPECT_GE(v, std::min(b, c));
                 EXPECT_LE(v, std::max(b, c));
             }
         }
         EXPECT_EQ(p >> 24, 0u);
     }
-    EXPECT_GT(full, 20);   // the stem is fully covered
+    EXPECT_GT(full, 20);    // the stem is fully covered
     EXPECT_GT(partial, 0);  // antialiased edges
 }
 
