@@ -4,32 +4,28 @@
 
 #include "app/main_frame.h"
 #include "bench/ratio_reporter.h"
-#include "platform/host/headless/headless_host.h"
-#include "platform/screen/simulated_driver.h"
-#include "platform/ui/framework.h"
-#include "res/app_resources.h"
+#include "tools/snapshot/session.h"
 
 namespace {
 
-// The real main window on the headless host, at one simulated mode.
+// The real program on the headless host at one simulated mode, its main
+// window alive and its drawing not recorded.
 class App {
 public:
-    App(int width, int height) : driver_({width, height, 60, 32}) {
-        RegisterAppResources();
-        ui::SetHost(&host_);
-        screen::SetDriver(&driver_);
-        frame_ = new CMainFrame;  // deletes itself when its window is destroyed
+    App(int width, int height) : session_(Mode(width, height)) {
+        session_.Run();
+        CMainFrame::SetTrace(nullptr);
+        session_.frame()->BackBuffer.dc.SetTrace(nullptr);
     }
-    ~App() {
-        ui::ResetState();
-        screen::SetDriver(nullptr);
-    }
-    CMainFrame& frame() { return *frame_; }
+    CMainFrame& frame() { return *session_.frame(); }
 
 private:
-    host::HeadlessHost host_;
-    screen::SimulatedScreenDriver driver_;
-    CMainFrame* frame_;
+    static snapshot::Options Mode(int width, int height) {
+        snapshot::Options options;
+        options.mode = {width, height, 60, 32};
+        return options;
+    }
+    snapshot::Session session_;
 };
 
 template <void (CMainFrame::*Render)()>

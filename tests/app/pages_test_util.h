@@ -12,10 +12,8 @@
 #include "app/main_frame.h"
 #include "platform/gdi/surface.h"
 #include "platform/gdi/trace.h"
-#include "platform/host/headless/headless_host.h"
-#include "platform/screen/simulated_driver.h"
 #include "platform/ui/framework.h"
-#include "res/app_resources.h"
+#include "tools/snapshot/session.h"
 
 namespace pages_test {
 
@@ -89,27 +87,20 @@ inline std::vector<const gdi::TraceObject*> WithOp(const std::vector<gdi::TraceO
     return out;
 }
 
-// The real main window on the headless host, at one simulated mode.
+// The real program on the headless host, at one simulated mode, with its
+// main window alive.
 class App {
 public:
-    App(int width, int height) : driver_({width, height, 60, 32}) {
-        RegisterAppResources();
-        ui::SetHost(&host_);
-        screen::SetDriver(&driver_);
-        frame_ = new CMainFrame;  // deletes itself when its window is destroyed
-    }
-    ~App() {
-        ui::ResetState();
-        screen::SetDriver(nullptr);
-    }
-    App(const App&) = delete;
-    App& operator=(const App&) = delete;
-    CMainFrame& frame() { return *frame_; }
+    App(int width, int height) : session_(Mode(width, height)) { session_.Run(); }
+    CMainFrame& frame() { return *session_.frame(); }
 
 private:
-    host::HeadlessHost host_;
-    screen::SimulatedScreenDriver driver_;
-    CMainFrame* frame_;
+    static snapshot::Options Mode(int width, int height) {
+        snapshot::Options options;
+        options.mode = {width, height, 60, 32};
+        return options;
+    }
+    snapshot::Session session_;
 };
 
 // One page rendered into the back buffer, with the trace of that render.
