@@ -8,30 +8,18 @@
 
 namespace {
 
-// The real program on the headless host at one simulated mode, its main
-// window alive and its drawing not recorded.
-class App {
-public:
-    App(int width, int height) : session_(Mode(width, height)) {
-        session_.Run();
-        CMainFrame::SetTrace(nullptr);
-        session_.frame()->BackBuffer.dc.SetTrace(nullptr);
-    }
-    CMainFrame& frame() { return *session_.frame(); }
-
-private:
-    static snapshot::Options Mode(int width, int height) {
-        snapshot::Options options;
-        options.mode = {width, height, 60, 32};
-        return options;
-    }
-    snapshot::Session session_;
-};
+// The real program at one simulated mode, its drawing not recorded.
+std::unique_ptr<snapshot::Session> StartUntraced(int width, int height) {
+    auto session = snapshot::StartAt(width, height);
+    CMainFrame::SetTrace(nullptr);
+    session->frame()->BackBuffer.dc.SetTrace(nullptr);
+    return session;
+}
 
 template <void (CMainFrame::*Render)()>
 void Page(benchmark::State& state) {
-    App app(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    CMainFrame& frame = app.frame();
+    auto session = StartUntraced(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    CMainFrame& frame = *session->frame();
     (frame.*Render)();  // warm the glyph cache
     for (auto _ : state) {
         (frame.*Render)();

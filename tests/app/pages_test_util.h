@@ -87,25 +87,9 @@ inline std::vector<const gdi::TraceObject*> WithOp(const std::vector<gdi::TraceO
     return out;
 }
 
-// The real program on the headless host, at one simulated mode, with its
-// main window alive.
-class App {
-public:
-    App(int width, int height) : session_(Mode(width, height)) { session_.Run(); }
-    CMainFrame& frame() { return *session_.frame(); }
-
-private:
-    static snapshot::Options Mode(int width, int height) {
-        snapshot::Options options;
-        options.mode = {width, height, 60, 32};
-        return options;
-    }
-    snapshot::Session session_;
-};
-
 // One page rendered into the back buffer, with the trace of that render.
 struct PageView {
-    std::unique_ptr<App> app;
+    std::unique_ptr<snapshot::Session> session;
     CMainFrame* frame = nullptr;
     std::vector<gdi::TraceObject> records;
     const gdi::Surface* surface = nullptr;  // null when the size was refused
@@ -124,8 +108,8 @@ inline void RenderAgain(PageView& view) {
 
 inline PageView ShowPage(int width, int height, WizardPage page) {
     PageView view;
-    view.app = std::make_unique<App>(width, height);
-    view.frame = &view.app->frame();
+    view.session = snapshot::StartAt(width, height);
+    view.frame = view.session->frame();
     view.frame->CurrentPage = page;
     RenderAgain(view);
     return view;

@@ -118,6 +118,14 @@ void Session::Script(const Step& step) {
     }
 }
 
+std::unique_ptr<Session> StartAt(int width, int height) {
+    Options options;
+    options.mode = {width, height, 60, 32};
+    auto session = std::make_unique<Session>(options);
+    session->Run();
+    return session;
+}
+
 CMainFrame* Session::frame() const {
     return dynamic_cast<CMainFrame*>(AfxGetMainWnd());
 }

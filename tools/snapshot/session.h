@@ -52,6 +52,10 @@ private:
     std::shared_ptr<gdi::Surface> unanswered_box_screen_;
 };
 
+// The program started at one mode (60 Hz, 32 bpp) with no steps; its main
+// window stays alive for the caller.
+std::unique_ptr<Session> StartAt(int width, int height);
+
 // The button a step name means, on the given frame.
 ImageButton* ButtonByName(CMainFrame& frame, const std::string& name);
 
