@@ -1,6 +1,8 @@
 # The two commands of the README: `make run` and `make test`.
 SHELL := /bin/bash
 CMAKE_FLAGS := -G Ninja -DCORVANE_WERROR=ON
+# Rebuilds of several checkouts share one compiler cache where ccache is installed.
+CMAKE_FLAGS += $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 JOBS ?= $(shell nproc)
 
 .PHONY: run test deps build build-release build-asan test-release test-asan fuzz format format-check resources
