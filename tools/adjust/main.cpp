@@ -1,8 +1,9 @@
-// corvane-adjust: the wizard on the user's desktop. It takes no arguments and
+// corvane-adjust: the wizard on the user's desktop. It takes --help and --version only, and
 // reads no files or settings; the screen's mode comes from RandR on X11, or
 // from SDL (read-only) elsewhere. No exit path restores the mode.
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
 #include "platform/host/sdl/sdl_host.h"
@@ -12,6 +13,7 @@
 #include "platform/ui/framework.h"
 #include "platform/ui/resources.h"
 #include "res/app_resources.h"
+#include "tools/adjust/options.h"
 
 namespace {
 
@@ -25,7 +27,9 @@ gdi::SurfacePtr LoadIconPicture(int id) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    (void)argc;
+    adjust::Options options;
+    if (const auto status = adjust::HandleCommandLine(argc, argv, &options, std::cout, std::cerr))
+        return *status;
     RegisterAppResources();
     host::SdlHost host;
     std::string error;

@@ -8,20 +8,16 @@
 #include "tools/snapshot/png_writer.h"
 #include "tools/snapshot/session.h"
 
-namespace {
-
-constexpr const char* kUsage =
-    "usage: corvane-snapshot [--mode WxH[@HZ][/BPP]] [--accept LIST] [--reject CODES] [--do STEPS]\n"
-    "                        [--png FILE] [--trace FILE]\n";
-
-}  // namespace
-
 int main(int argc, char** argv) {
     snapshot::Options options;
     std::string error;
     if (!snapshot::ParseOptions(argc, argv, &options, &error)) {
-        std::cerr << "corvane-snapshot: " << error << "\n" << kUsage;
+        std::cerr << "corvane-snapshot: " << error << "\n" << snapshot::UsageText();
         return snapshot::kBadArguments;
+    }
+    if (options.help || options.version) {
+        std::cout << (options.help ? snapshot::HelpText() : snapshot::VersionText());
+        return snapshot::kDone;
     }
     std::ofstream trace_file;
     if (!options.trace.empty()) {

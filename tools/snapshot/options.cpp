@@ -5,6 +5,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "pages/build_version.h"
+
 namespace snapshot {
 namespace {
 
@@ -34,6 +36,9 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     while (std::getline(in, part, separator)) parts.push_back(part);
     return parts;
 }
+
+// The options that take a value; --help and --version take none.
+const std::string kValueFlags[] = {"--mode", "--accept", "--reject", "--do", "--png", "--trace"};
 
 }  // namespace
 
@@ -98,6 +103,14 @@ std::optional<std::vector<Step>> ParseSteps(const std::string& text, std::string
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
+        if (flag == "--help" || flag == "--version") {
+            (flag == "--help" ? options->help : options->version) = true;
+            return true;
+        }
+        if (std::find(std::begin(kValueFlags), std::end(kValueFlags), flag) == std::end(kValueFlags)) {
+            *error = "unknown option " + flag;
+            return false;
+        }
         if (i + 1 >= argc) {
             *error = "option " + flag + " needs a value";
             return false;
@@ -149,6 +162,38 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         }
     }
     return true;
+}
+
+std::string UsageText() {
+    return "usage: corvane-snapshot [--mode WxH[@HZ][/BPP]] [--accept LIST] [--reject CODES] [--do STEPS]\n"
+           "                        [--png FILE] [--trace FILE] [--help] [--version]\n";
+}
+
+std::string HelpText() {
+    return UsageText() +
+           "\nRuns the wizard on a simulated screen without a display, performs the scripted steps,\n"
+           "and writes what the screen shows as a PNG and what was drawn as JSON Lines.\n"
+           "\noptions:\n"
+           "  --mode WxH[@HZ][/BPP]  the screen's mode at start (default 1024x768@60/32)\n"
+           "  --accept LIST          comma-separated modes the simulated screen accepts\n"
+           "                         (default: every mode, every depth)\n"
+           "  --reject CODES         comma-separated codes returned for rejected mode tests, in order,\n"
+           "                         the last repeating (default -2)\n"
+           "  --do STEPS             steps separated by ';': click NAME, click X,Y, press X,Y,\n"
+           "                         release X,Y, answer yes|no|ok, mode WxH[@HZ][/BPP]\n"
+           "  --png FILE             write the screen at the end as a 24-bit PNG\n"
+           "  --trace FILE           write the drawing calls as JSON Lines\n"
+           "  --help                 print this help and exit\n"
+           "  --version              print the version and exit\n"
+           "\nexit status:\n"
+           "  0  done\n"
+           "  2  bad arguments, or an output file that cannot be written\n"
+           "  3  a message box had no answer\n"
+           "  4  the program ended before the last step\n";
+}
+
+std::string VersionText() {
+    return std::string("corvane-snapshot ") + CORVANE_VERSION + "\n";
 }
 
 }  // namespace snapshot

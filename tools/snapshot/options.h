@@ -24,13 +24,21 @@ struct Options {
     std::vector<Step> steps;
     std::string png;
     std::string trace;
+    bool help = false;     // --help: print HelpText() and exit 0
+    bool version = false;  // --version: print the version and exit 0
 };
 
 // "WxH[@HZ][/BPP]"; a missing rate is 60 and a missing depth 32.
 std::optional<screen::DisplayMode> ParseMode(const std::string& text);
 std::optional<std::vector<Step>> ParseSteps(const std::string& text, std::string* error);
-// Fills *options; false with a message in *error for bad arguments.
+// Fills *options; false with a message in *error for bad arguments. --help
+// and --version end the parse where they stand.
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error);
+
+// The usage line, and the full --help text (usage, options, exit statuses).
+std::string UsageText();
+std::string HelpText();
+std::string VersionText();
 
 // The buttons by the names the steps use.
 constexpr const char* kButtonNames[6] = {"adjust", "back", "next", "quit", "finish", "change"};
