@@ -16,7 +16,8 @@ struct Event {
         kMouseMove,
         kKey,            // a key pressed and released; key is a VK_ code
         kQuit,           // the user asked the program to close
-        kAnswer,         // choose the button `answer` (IDYES, IDNO, IDOK) of the open message box
+        kAnswer,         // choose the button `answer` (IDYES, IDNO, IDOK) of the open message box,
+                         // or of the next one to open
         kDisplayChanged  // something outside input happened (e.g. the mode changed); nothing to translate
     };
     Type type = kMouseMove;
@@ -54,7 +55,7 @@ public:
 
     // The main window was created, shown, hidden, moved or destroyed.
     virtual void WindowPlaced(const WindowPlacement& placement) { (void)placement; }
-    // An event that could not be delivered (e.g. an answer with no box open).
+    // An event that could not be delivered (e.g. an answer the open box has no button for).
     virtual void InputRejected(const Event& event, std::string_view reason) {
         (void)event;
         (void)reason;

@@ -60,6 +60,7 @@ void ResetState() {
     s.present_pending = false;
     s.input_exhausted = false;
     s.unanswered_boxes = 0;
+    s.waiting_answers.clear();
 }
 
 std::string AppNameFromPath(const char* path) {

@@ -84,7 +84,7 @@ void TranslateInput(const host::Event& e) {
         case host::Event::kAnswer: {
             ui::MessageBoxInfo box;
             if (!ui::GetOpenMessageBox(&box)) {
-                if (host) host->InputRejected(e, "no message box open");
+                S().waiting_answers.push_back(e.answer);  // for the next box to open
                 break;
             }
             for (const auto& b : box.buttons) {

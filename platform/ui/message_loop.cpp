@@ -55,7 +55,12 @@ LoopEnd RunLoop(const std::function<bool()>& done, bool nested, bool stop_when_i
         }
         if (stop_when_idle) return LoopEnd::kIdle;
         host::Event event;
-        if (!s.host || !s.host->WaitEvent(event)) {
+        if (!s.modal.empty() && !s.waiting_answers.empty()) {
+            // An answer given before its box opened counts as the box's first input.
+            event.type = host::Event::kAnswer;
+            event.answer = s.waiting_answers.front();
+            s.waiting_answers.pop_front();
+        } else if (!s.host || !s.host->WaitEvent(event)) {
             s.input_exhausted = true;
             return LoopEnd::kExhausted;
         }

@@ -50,6 +50,8 @@ struct State {
     bool present_pending = false;
     bool input_exhausted = false;
     int unanswered_boxes = 0;
+    // Answers given while no box was open, each kept for the next box to open.
+    std::deque<int> waiting_answers;
 };
 
 State& S();

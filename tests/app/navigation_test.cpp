@@ -156,6 +156,75 @@ TEST(Navigation, BoxCaptionIsTheExecutableNameWithoutDirectoryOrExtension) {
     EXPECT_EQ(boxes[0]->Str("caption"), "lcd-adjust");
 }
 
+// The same script with every answer moved before the step that opens its box.
+std::string AnswersFirst(const std::string& steps) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t end; (end = steps.find("; ", start)) != std::string::npos; start = end + 2)
+        parts.push_back(steps.substr(start, end - start));
+    parts.push_back(steps.substr(start));
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        if (parts[i].rfind("answer ", 0) == 0) std::swap(parts[i - 1], parts[i]);
+    }
+    std::string joined;
+    for (const std::string& p : parts) joined += (joined.empty() ? "" : "; ") + p;
+    return joined;
+}
+
+struct Outcome {
+    int status = -1;
+    std::size_t boxes = 0;
+    std::vector<std::string> trace;
+};
+
+// Runs a script to its end and lets the program go before the next run.
+Outcome RunScript(const std::string& steps, const snapshot::Options& options = {}) {
+    auto run = Start("1024x768@60", steps, "corvane-adjust", options);
+    Outcome outcome{run.status, run.WithOp("messagebox").size(), {}};
+    run.session->RecordFinalState();
+    for (const auto& record : run.records()) outcome.trace.push_back(record.ToJson());
+    return outcome;
+}
+
+void ExpectSameTrace(const Outcome& a, const Outcome& b, const std::string& what) {
+    std::size_t i = 0;
+    while (i < a.trace.size() && i < b.trace.size() && a.trace[i] == b.trace[i]) ++i;
+    EXPECT_EQ(a.trace.size(), b.trace.size()) << what;
+    if (i < a.trace.size() && i < b.trace.size())
+        ADD_FAILURE() << what << "\nrecord " << i << ":\n" << a.trace[i] << "\n" << b.trace[i];
+}
+
+TEST(Navigation, AnswersBeforeOrAfterTheirBoxGiveTheSameTrace) {
+    const char* scripts[] = {
+        "click adjust; click 300,420; click next; answer yes; click next; click next; click next; click "
+        "finish",
+        "click adjust; click 300,420; click next; answer no; click next; answer yes; click back; click next; "
+        "answer yes",
+        "click adjust; click 300,420; click change; answer ok",
+        "click adjust; click 300,420; click next; answer yes; mode 800x600@60",
+    };
+    snapshot::Options refusing;  // the change fails and says so in a box
+    refusing.accept = std::vector<screen::DisplayMode>{};
+    for (const char* after : scripts) {
+        const std::string before = AnswersFirst(after);
+        ASSERT_NE(before, after);
+        const Outcome a = RunScript(after, refusing);
+        const Outcome b = RunScript(before, refusing);
+        EXPECT_EQ(a.status, snapshot::kDone) << after;
+        EXPECT_EQ(b.status, snapshot::kDone) << before;
+        EXPECT_NE(a.boxes, 0u) << after;
+        ExpectSameTrace(a, b, before);
+    }
+}
+
+TEST(Navigation, AnUnusedAnswerChangesNothing) {
+    const Outcome plain = RunScript("click adjust; click 300,300; click next");
+    const Outcome extra = RunScript("answer yes; click adjust; click 300,300; click next; answer no");
+    EXPECT_EQ(extra.status, snapshot::kDone);
+    EXPECT_EQ(extra.boxes, 0u);
+    ExpectSameTrace(plain, extra, "an unused answer");
+}
+
 TEST(Navigation, AnUnansweredBoxEndsTheRunWithStatus3) {
     auto run = Start("1024x768@60", "click adjust; click 300,420; click next");
     EXPECT_EQ(run.status, snapshot::kUnansweredBox);

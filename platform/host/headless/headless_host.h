@@ -21,7 +21,8 @@ public:
     void PushClick(int x, int y);
     void PushKey(int vk);
     void PushQuit() { PushEvent({Event::kQuit}); }
-    // Chooses IDYES, IDNO or IDOK in the box open when this step is reached.
+    // Chooses IDYES, IDNO or IDOK in the box open when this step is reached,
+    // or else in the next box to open.
     void PushAnswer(int id);
     // The screen changes mode when this step is reached.
     void PushDisplayChange(screen::SimulatedScreenDriver& driver, const screen::DisplayMode& mode);

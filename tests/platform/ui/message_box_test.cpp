@@ -106,16 +106,47 @@ TEST_F(MessageBoxTest, RunningOutOfInputEndsTheBoxWithoutAnAnswer) {
     EXPECT_EQ(records[0].answer, 0);
 }
 
-TEST_F(MessageBoxTest, AnswersWithoutABoxOrWithAMissingButtonAreRejected) {
+TEST_F(MessageBoxTest, AnAnswerGivenBeforeTheBoxOpensAnswersTheNextBox) {
+    host.PushAnswer(IDNO);
+    host.PushClick(320, 290);  // `other` opens no box: the answer keeps waiting
+    host.PushClick(50, 730);
+    host.PushAnswer(IDYES);
+    host.PushAnswer(IDNO);
+    host.PushClick(50, 730);
+    host.PushClick(50, 730);
+    ui::RunMessageLoop();
+    EXPECT_EQ(frame.answers, (std::vector<int>{IDNO, IDYES, IDNO}));
+    EXPECT_EQ(frame.others, 1);
+    EXPECT_TRUE(host.rejected().empty());
+}
+
+TEST_F(MessageBoxTest, AnUnusedAnswerChangesNothingAndIsForgottenOnReset) {
     host.PushAnswer(IDYES);
     ui::RunMessageLoop();
-    EXPECT_EQ(host.rejected(), (std::vector<std::string>{"no message box open"}));
+    EXPECT_TRUE(host.rejected().empty());
+    EXPECT_TRUE(records.empty());
+    ui::ResetState();
+    ui::SetHost(&host);
+    ASSERT_TRUE(frame.CreateEx(0, nullptr, "f", WS_POPUP | WS_VISIBLE, CRect(0, 0, 1024, 768), nullptr, 0));
+    ASSERT_TRUE(
+        ask.Create(nullptr, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(0, 700, 100, 760), &frame, 1));
+    AskThen([] {});
+    EXPECT_EQ(frame.answers, (std::vector<int>{0})) << "the earlier run's answer is gone";
+}
+
+TEST_F(MessageBoxTest, AnAnswerTheBoxHasNoButtonForIsRejectedAndTheBoxStaysOpen) {
     AskThen([&] {
         host.PushAnswer(IDOK);
         host.PushAnswer(IDYES);
     });
-    EXPECT_EQ(host.rejected().size(), 2u);
+    EXPECT_EQ(host.rejected(), (std::vector<std::string>{"the message box has no such button"}));
     EXPECT_EQ(frame.answers, (std::vector<int>{IDYES}));
+
+    host.PushAnswer(IDOK);  // waits, then meets a box without OK
+    host.PushClick(50, 730);
+    ui::RunMessageLoop();
+    EXPECT_EQ(host.rejected().size(), 2u);
+    EXPECT_EQ(frame.answers, (std::vector<int>{IDYES, 0}));
 }
 
 TEST_F(MessageBoxTest, DisplayChangeWhileOpenIsHandledAndTheBoxRecentres) {
