@@ -40,13 +40,18 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 // The options that take a value; --help and --version take none.
 const std::string kValueFlags[] = {"--mode", "--accept", "--reject", "--do", "--png", "--trace"};
 
+// The depths a display mode can have.
+bool IsDisplayDepth(int bpp) {
+    return bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+}
+
 }  // namespace
 
 std::optional<screen::DisplayMode> ParseMode(const std::string& text) {
     screen::DisplayMode mode{0, 0, 60, 32};
     std::string rest = Trim(text);
     if (const auto slash = rest.find('/'); slash != std::string::npos) {
-        if (!ParseInt(rest.substr(slash + 1), &mode.bpp) || mode.bpp < 0) return std::nullopt;
+        if (!ParseInt(rest.substr(slash + 1), &mode.bpp) || !IsDisplayDepth(mode.bpp)) return std::nullopt;
         rest.resize(slash);
     }
     if (const auto at = rest.find('@'); at != std::string::npos) {

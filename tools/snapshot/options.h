@@ -28,7 +28,8 @@ struct Options {
     bool version = false;  // --version: print the version and exit 0
 };
 
-// "WxH[@HZ][/BPP]"; a missing rate is 60 and a missing depth 32.
+// "WxH[@HZ][/BPP]"; a missing rate is 60 and a missing depth 32; a depth
+// other than 4, 8, 16, 24 or 32 is refused.
 std::optional<screen::DisplayMode> ParseMode(const std::string& text);
 std::optional<std::vector<Step>> ParseSteps(const std::string& text, std::string* error);
 // Fills *options; false with a message in *error for bad arguments. --help

@@ -3,19 +3,13 @@
 #include <png.h>
 
 #include <cstdio>
-#include <memory>
 #include <vector>
 
-bool WritePng(const gdi::Surface& surface, const std::string& path, std::string* error) {
+bool WritePng(const gdi::Surface& surface, FILE* file, std::string* error) {
     if (surface.width() == 0 || surface.height() == 0) {
         if (error)
             *error = "the screen is empty (" + std::to_string(surface.width()) + " x " +
                      std::to_string(surface.height()) + "); no PNG written";
-        return false;
-    }
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!file) {
-        if (error) *error = "cannot write " + path;
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -28,10 +22,10 @@ bool WritePng(const gdi::Surface& surface, const std::string& path, std::string*
     std::vector<png_byte> row(static_cast<std::size_t>(surface.width()) * 3);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        if (error) *error = "libpng failed while writing " + path;
+        if (error) *error = "libpng failed while writing the PNG";
         return false;
     }
-    png_init_io(png, file.get());
+    png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(surface.width()),
                  static_cast<png_uint_32>(surface.height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
