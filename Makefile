@@ -5,7 +5,7 @@ CMAKE_FLAGS := -G Ninja -DCORVANE_WERROR=ON
 CMAKE_FLAGS += $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build build-release build-asan test-release test-asan fuzz format format-check resources
+.PHONY: run test deps build build-release build-asan test-release test-asan fuzz format format-check resources golden
 
 deps:
 	@./scripts/install-deps
@@ -52,3 +52,9 @@ resources: deps
 	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release
 	cmake --build build/release -j $(JOBS) --target corvane-resgen
 	./build/release/tools/resgen/corvane-resgen res
+
+# Redraws the golden pictures of tests/golden; only for a change to the pictures that is meant.
+golden: deps
+	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/release -j $(JOBS) --target golden_redraw
+	./build/release/tests/golden/golden_redraw tests/golden
