@@ -1,6 +1,6 @@
-// The round pen disc, computed the way Wine's CreateRoundRectRgn builds an
-// elliptic region (Alois Zingl's ellipse algorithm), which reproduces the
-// width 3, 6 and 7 shapes of the notes.
+// The round pen disc: the ellipse inscribed in the pen's w x w box, traced
+// with a midpoint ellipse walk (Alois Zingl's algorithm) so that even widths
+// come out as the tables in docs/drawing-rules.md (section 5) show.
 #include "platform/gdi/raster_internal.h"
 
 namespace gdi::raster::detail {

@@ -1,6 +1,7 @@
 // StretchBlt: each axis maps destination pixels to source pixels with the
-// closed forms of Wine's midpoint DDA. Only visible destination pixels are
-// mapped, and each looks only at the source pixels that are on the surface.
+// closed forms of a midpoint walk (docs/drawing-rules.md, section 8). Only
+// visible destination pixels are mapped, and each looks only at the source
+// pixels that are on the surface.
 #include <cstddef>
 #include <vector>
 
@@ -45,7 +46,7 @@ AxisMap MapAxis(int dst_pos, int dst_len, int dst_extent, int src_pos, int src_l
 
     const i64 big_d = dst_len;
     i64 big_s = src_len;
-    if (big_d == 1 && big_s > 1) --big_s;  // Wine's one-pixel quirk
+    if (big_d == 1 && big_s > 1) --big_s;  // a one-pixel destination reads one source pixel fewer
     for (i64 d = d_lo; d < d_hi; ++d) {
         i64 lo;
         i64 hi;

@@ -72,7 +72,7 @@ CellMetrics ComputeCellMetrics(FT_Face face, int lf_height) {
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     if (os2 && os2->version != 0xFFFF) {
         win_ascent = os2->usWinAscent;
-        // Some fonts store winDescent negated; Wine takes its magnitude.
+        // Some fonts store winDescent negated; only its magnitude counts.
         win_descent = std::abs(static_cast<std::int16_t>(os2->usWinDescent));
     }
     if (win_ascent + win_descent == 0) {
@@ -94,9 +94,9 @@ CellMetrics ComputeCellMetrics(FT_Face face, int lf_height) {
     }
     ppem = std::clamp<std::int64_t>(ppem, 1, kMaxFontHeight);
 
-    // Scale through 26.6 pixels, rounding there first, as Wine's y_scale path
-    // does: a 26 cell then measures 21 + 5 = 26, where scaling straight to
-    // whole pixels would give 25.
+    // Scale through 26.6 pixels, rounding there first: a 26 cell then
+    // measures 21 + 5 = 26, where scaling straight to whole pixels would
+    // give 25 (docs/drawing-rules.md, section 10).
     const std::int64_t y_scale = MulDivRound(ppem * 64, 65536, upem);
     auto scale_y = [y_scale](std::int64_t units_value) {
         return (MulDivRound(units_value, y_scale, 65536) + 32) >> 6;
@@ -136,7 +136,7 @@ bool FtSizedFont::Render(unsigned char c, Glyph* g, std::vector<std::uint8_t>* c
     FT_GlyphSlot slot = ft->glyph;
     std::int64_t advance = slot->advance.x;
     if (face_.synthetic_bold && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-        // Wine's fake bold: embolden by ppem/24 px and widen the advance by 1 px.
+        // Synthetic bold: embolden by ppem/24 px and widen the advance by 1 px.
         FT_Outline_Embolden(&slot->outline, static_cast<FT_Pos>(MulDivRound(metrics_.ppem, 64, 24)));
         advance += 64;
     }

@@ -21,7 +21,7 @@ namespace gdi::text {
 
 // Largest |lfHeight| honoured; larger requests are treated as this.
 inline constexpr int kMaxFontHeight = 2000;
-// Cell height used for lfHeight 0, as Wine does.
+// Cell height used for lfHeight 0.
 inline constexpr int kDefaultFontHeight = 16;
 // Glyph bitmaps up to this many coverage bytes stay cached; bigger ones are
 // rendered again when drawn, so a 2000-pixel font cannot pin hundreds of MB.
@@ -59,7 +59,8 @@ struct Glyph {
     std::vector<std::uint8_t> coverage;  // width * rows, top row first; empty if not cached
 };
 
-// Ppem and cell metrics per gdi-semantics.md J (no VDMX).
+// Ppem and cell metrics from the face's Windows ascent and descent
+// (docs/drawing-rules.md, section 10).
 struct CellMetrics {
     int ppem = 0;
     int ascent = 0;

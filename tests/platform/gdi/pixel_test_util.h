@@ -86,8 +86,8 @@ inline int Count(const Surface& s, Pixel p) {
     return n;
 }
 
-// The notes' closed form for the minor offset of pixel i of a cosmetic line
-// (section D): floor((2*i*m + M - 1 + bias) / (2*M)), in 128 bits.
+// The closed form for the minor offset of pixel i of a one-pixel line:
+// floor((2*i*m + M - 1 + bias) / (2*M)), in 128 bits (docs/drawing-rules.md, section 4).
 __extension__ typedef __int128 Wide;
 inline std::int64_t MinorOffset(std::int64_t i, std::int64_t major, std::int64_t minor, int bias) {
     const Wide n = 2 * static_cast<Wide>(i) * minor + major - 1 + bias;

@@ -15,7 +15,7 @@ using raster::StretchBlt;
 
 constexpr Pixel kUnset = 0x123456;  // destination before the blit
 
-// Notes section H, written out directly.
+// The two mappings of docs/drawing-rules.md (section 8), written out directly.
 std::int64_t EnlargeSource(std::int64_t d, std::int64_t S, std::int64_t D) {  // D >= S
     const Wide n = (2 * static_cast<Wide>(d) + 1) * S, q = 2 * static_cast<Wide>(D);
     return static_cast<std::int64_t>((n + q - 1) / q) - 1;
@@ -36,7 +36,7 @@ Pixel StripAt(const Surface& s, int i, bool vertical) {
     return vertical ? s.at(0, i) : s.at(i, 0);
 }
 
-// The 1-pixel quirk of the notes: a one-pixel destination reads one source pixel fewer.
+// A one-pixel destination reads one source pixel fewer.
 int EffectiveSource(int S, int D) {
     return (D == 1 && S > 1) ? S - 1 : S;
 }

@@ -20,7 +20,7 @@ void Wide(Surface& s, POINT a, POINT b, int width, Pixel color = kBlack) {
     WidePolyline(s, pts, 2, false, width, color);
 }
 
-// The w=6 disc exactly as the notes tabulate it: dy -> [x0, x1] inclusive.
+// The w=6 disc row by row: dy -> [x0, x1] inclusive.
 void StampDisc6(Surface& s, POINT c) {
     const int table[6][3] = {{-3, -1, 0}, {-2, -2, 1}, {-1, -3, 2}, {0, -3, 2}, {1, -2, 1}, {2, -1, 0}};
     for (const auto& row : table) {
@@ -32,11 +32,12 @@ void StampDisc6(Surface& s, POINT c) {
 
 std::vector<std::pair<int, int>> Rows(const std::vector<raster::detail::DiscRow>& disc) {
     std::vector<std::pair<int, int>> out;
-    for (const auto& r : disc) out.emplace_back(r.left, r.right - 1);  // inclusive, as the notes write them
+    for (const auto& r : disc)
+        out.emplace_back(r.left, r.right - 1);  // inclusive, as docs/drawing-rules.md lists them
     return out;
 }
 
-TEST(RasterWideLine, DiscTablesOfTheNotes) {
+TEST(RasterWideLine, DiscsOfWidth3And6And7RowByRow) {
     using R = std::vector<std::pair<int, int>>;
     EXPECT_EQ(Rows(RoundDisc(3)), (R{{0, 0}, {-1, 1}, {0, 0}}));  // plus shape
     EXPECT_EQ(Rows(RoundDisc(6)), (R{{-1, 0}, {-2, 1}, {-3, 2}, {-3, 2}, {-2, 1}, {-1, 0}}));
@@ -110,7 +111,7 @@ TEST(RasterWideLine, Width7HorizontalWithCaps) {
                            }));
 }
 
-TEST(RasterWideLine, WorkedExamplesOfTheNotes) {
+TEST(RasterWideLine, LongLinesWithWidth6CoverTheirCapsBeyondTheEnds) {
     {  // (1,1)->(1,768) w=6: cols -2..3, rows -2..770
         auto s = MakeSurface(8, 780);
         Wide(*s, {1, 1}, {1, 768}, 6);

@@ -86,7 +86,7 @@ TEST(TextMatch, RealBoldFaceHasRealBoldAdvances) {
 }
 
 TEST(TextMatch, BoldWithoutABoldFaceIsSynthetic) {
-    // Droid Sans Fallback has no bold face: Wine's fake bold adds 1 px to each advance.
+    // Droid Sans Fallback has no bold face: synthetic bold adds 1 px to each advance.
     auto regular = Resolve("Droid Sans Fallback", 20, FW_NORMAL);
     auto bold = Resolve("Droid Sans Fallback", 20, FW_BOLD);
     if (regular->family() != "Droid Sans Fallback") GTEST_SKIP() << "font not installed";
@@ -161,8 +161,8 @@ TEST(TextMatch, SameFileOpenedOnceForDifferentNamesAndSizes) {
 
 // ---- metrics ------------------------------------------------------------------
 
-TEST(TextMetrics, NotesExamples) {
-    // gdi-semantics.md J: upem 2048, win 1825/443.
+TEST(TextMetrics, CellHeightsOfTheSerifFace) {
+    // Liberation Serif: upem 2048, Windows ascent 1825, descent 443.
     struct Case {
         int height, ppem, ascent, descent;
     } cases[] = {{12, 11, 10, 2}, {20, 18, 16, 4}, {24, 22, 20, 5}};
@@ -176,7 +176,7 @@ TEST(TextMetrics, NotesExamples) {
 }
 
 TEST(TextMetrics, WinMetricsOfTheInstalledFaces) {
-    // The rules below are only the notes' if the files carry the notes' numbers.
+    // The metric tests above hold only if the files carry these numbers.
     for (const char* file : {"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"}) {
         Reference ref(file, 12);
         auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ref.face, FT_SFNT_OS2));
