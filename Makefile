@@ -5,7 +5,8 @@ CMAKE_FLAGS := -G Ninja -DCORVANE_WERROR=ON
 CMAKE_FLAGS += $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build build-release build-asan test-release test-asan fuzz format format-check resources golden
+.PHONY: run test deps build build-release build-asan test-release test-asan fuzz format format-check resources golden \
+        install package
 
 deps:
 	@./scripts/install-deps
@@ -32,9 +33,23 @@ fuzz: deps
 	./build/fuzz/tests/gdi_fuzz -max_total_time=$${FUZZ_SECONDS:-30} -rss_limit_mb=4096 -print_final_stats=1
 	./build/fuzz/tests/edid_fuzz -max_total_time=$${FUZZ_SECONDS:-30} -max_len=65536 -rss_limit_mb=4096 -print_final_stats=1
 
-test: format-check test-release test-asan fuzz
+test: format-check test-release package test-asan fuzz
 
 build: build-release
+
+# Installs the programs, the desktop entry, the AppStream metadata, the icons
+# and the man pages under $(DESTDIR)$(PREFIX).
+PREFIX ?= /usr/local
+install: build-release
+	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
+
+# The Debian package of the Release build, then its checks (contents, Depends,
+# the unpacked programs, lintian): build/package/corvane-adjust_VERSION_ARCH.deb.
+package: build-release
+	rm -rf build/package
+	cpack --config build/release/CPackConfig.cmake -B "$(CURDIR)/build/package"
+	rm -rf build/package/_CPack_Packages
+	./tests/packaging/check_package.sh build/package/corvane-adjust_*.deb
 
 # On a desktop: the wizard itself. Without one: the headless tour.
 run: build-release

@@ -1,16 +1,48 @@
 // corvane-resgen OUTDIR: draws every resource picture with the program's own
 // drawing layer and writes them as 4-bit BMP files named <number>.bmp.
+// corvane-resgen --theme-icons OUTDIR NAME: draws the application icon at
+// each icon-theme size as OUTDIR/<size>x<size>/apps/NAME.png.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
 
 #include "tools/resgen/bmp4_writer.h"
+#include "tools/resgen/icon_png_writer.h"
 #include "tools/resgen/pictures.h"
 
+namespace {
+
+// Where the theme icons are transparent; no icon pixel has this colour.
+constexpr COLORREF kIconBackground = RGB(255, 0, 255);
+
+int WriteThemeIcons(const std::string& outdir, const std::string& name) {
+    for (int size : resgen::kThemeIconSizes) {
+        const std::string dir = outdir + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        std::filesystem::create_directories(dir);
+        const gdi::SurfacePtr icon = resgen::DrawThemeIcon(size, kIconBackground);
+        std::string error;
+        if (!resgen::WriteIconPng(dir + "/" + name + ".png", *icon, gdi::ToPixel(kIconBackground), &error)) {
+            std::fprintf(stderr, "corvane-resgen: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--theme-icons") {
+        try {
+            return WriteThemeIcons(argv[2], argv[3]);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "corvane-resgen: %s\n", e.what());
+            return 1;
+        }
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTDIR\n       %s --theme-icons OUTDIR NAME\n", argv[0], argv[0]);
         return 2;
     }
     const std::string outdir = argv[1];

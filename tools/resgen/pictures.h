@@ -24,4 +24,10 @@ std::vector<Picture> DrawBanner();
 // 128-32 and 128-16: the application icon at its two sizes.
 std::vector<Picture> DrawAppIcon();
 
+// The application icon for the desktop's icon theme, drawn for the size (16,
+// 32, or any size from 48 up) on the background colour, which appears
+// nowhere else in it.
+gdi::SurfacePtr DrawThemeIcon(int size, COLORREF background);
+inline constexpr int kThemeIconSizes[] = {16, 32, 48, 64, 128, 256};
+
 }  // namespace resgen
