@@ -48,8 +48,11 @@ void CMainFrame::ChangeToRecommendedResolution() {
     do {
         result = ChangeDisplaySettingsA(&mode, CDS_TEST);
         if (result == DISP_CHANGE_SUCCESSFUL) {
-            ChangeDisplaySettingsA(&mode, CDS_UPDATEREGISTRY);
-            return;
+            // A passing test does not promise the change: a compositor may
+            // still refuse it, and the user hears about that like any failure.
+            result = ChangeDisplaySettingsA(&mode, CDS_UPDATEREGISTRY);
+            if (result == DISP_CHANGE_SUCCESSFUL) return;
+            break;
         }
         depth /= 2;
         mode.dmBitsPerPel = static_cast<DWORD>(depth);

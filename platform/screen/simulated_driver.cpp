@@ -15,7 +15,8 @@ int SimulatedScreenDriver::TestMode(const DisplayMode& mode) {
 }
 
 int SimulatedScreenDriver::SetMode(const DisplayMode& mode) {
-    const int result = Accepts(mode) ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
+    int result = Accepts(mode) ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
+    if (result == DISP_CHANGE_SUCCESSFUL && apply_failure_) result = *apply_failure_;
     Log(Call::kSet, mode, result);
     if (result == DISP_CHANGE_SUCCESSFUL) Change(mode);
     return result;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/screen/driver.h"
@@ -36,6 +37,9 @@ public:
     // Codes returned by refused tests, in order, the last repeating.
     // An empty list means {DISP_CHANGE_BADMODE}.
     void SetRejectCodes(std::vector<int> codes);
+    // Every set then fails with `code` and changes nothing, though its test
+    // passed (a compositor refusing the real change); nullopt: sets succeed.
+    void SetApplyFailure(std::optional<int> code) { apply_failure_ = code; }
 
     // Another program changed the mode: it becomes current and is announced.
     void ExternalChange(const DisplayMode& mode);
@@ -54,6 +58,7 @@ private:
     std::vector<DisplayMode> accepted_;
     std::vector<int> reject_codes_{-2};
     std::size_t next_reject_ = 0;
+    std::optional<int> apply_failure_;
     std::vector<Call> calls_;
     std::function<void(const Call&)> observer_;
     int notifications_ = 0;

@@ -233,6 +233,39 @@ TEST(ModeChange, RejectionsShowTheMessageOfTheLastCode) {
     }
 }
 
+TEST(ModeChange, AChangeRefusedAfterAPassingTestShowsItsMessage) {
+    struct Case {
+        int code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {-1, "The display driver failed the specified graphics mode."},
+        {-2, "The graphics mode is not supported by the computer or video card."},
+        {1, "The computer must be restarted in order for the graphics mode to work."},
+        {-3, "Unable to write settings to the registry."},
+    };
+    for (const Case& c : cases) {
+        snapshot::Options options;
+        options.fail_apply = c.code;
+        auto run = Start("1024x768@60", "click adjust; click 300,420; click change; answer ok",
+                         "corvane-adjust", options);
+        // One passing test, one refused set, and no further depths tried.
+        ASSERT_EQ(Tests(run, "test").size(), 1u);
+        EXPECT_EQ(Tests(run, "test")[0]->Int("result"), 0);
+        const auto sets = Tests(run, "set");
+        ASSERT_EQ(sets.size(), 1u);
+        EXPECT_EQ(sets[0]->Int("result"), c.code);
+        const auto boxes = run.WithOp("messagebox");
+        ASSERT_EQ(boxes.size(), 1u) << c.code;
+        EXPECT_EQ(boxes[0]->Str("text"), c.text);
+        EXPECT_EQ(boxes[0]->Int("flags"), MB_OK | MB_ICONEXCLAMATION);
+        CMainFrame& f = run.frame();
+        EXPECT_EQ(f.ScreenMetrics.W, 1024);
+        EXPECT_EQ(run.session->driver().Current(), (screen::DisplayMode{1024, 768, 60, 32}));
+        EXPECT_TRUE(f.ChangeResolutionButton.IsWindowVisible());
+    }
+}
+
 TEST(ModeChange, StrayCommandsAndOddScreensAreHarmless) {
     // Command 4 with no size selected: nothing is tested or changed.
     auto run = Start("1024x768@60", "click adjust");

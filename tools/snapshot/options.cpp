@@ -153,6 +153,13 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
                 *error = "--reject needs at least one code";
                 return false;
             }
+        } else if (flag == "--fail-apply") {
+            int code = 0;
+            if (!ParseInt(Trim(value), &code)) {
+                *error = "bad code \"" + value + "\" for --fail-apply";
+                return false;
+            }
+            options->fail_apply = code;
         } else if (flag == "--do") {
             auto steps = ParseSteps(value, error);
             if (!steps) return false;
@@ -171,7 +178,7 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
 
 std::string UsageText() {
     return "usage: corvane-snapshot [--mode WxH[@HZ][/BPP]] [--accept LIST] [--reject CODES] [--do STEPS]\n"
-           "                        [--png FILE] [--trace FILE] [--help] [--version]\n";
+           "                        [--fail-apply CODE] [--png FILE] [--trace FILE] [--help] [--version]\n";
 }
 
 std::string HelpText() {
@@ -184,6 +191,8 @@ std::string HelpText() {
            "                         (default: every mode, every depth)\n"
            "  --reject CODES         comma-separated codes returned for rejected mode tests, in order,\n"
            "                         the last repeating (default -2)\n"
+           "  --fail-apply CODE      every real mode change fails with this code after its test passed\n"
+           "                         (as a compositor that refuses it); the mode stays as it was\n"
            "  --do STEPS             steps separated by ';': click NAME, click X,Y, press X,Y,\n"
            "                         release X,Y, answer yes|no|ok, mode WxH[@HZ][/BPP]\n"
            "  --png FILE             write the screen at the end as a 24-bit PNG\n"

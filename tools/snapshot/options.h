@@ -21,6 +21,7 @@ struct Options {
     screen::DisplayMode mode{1024, 768, 60, 32};
     std::optional<std::vector<screen::DisplayMode>> accept;  // unset: every mode, every depth
     std::vector<int> reject{-2};
+    std::optional<int> fail_apply;  // every set fails with this code after its test passed
     std::vector<Step> steps;
     std::string png;
     std::string trace;

@@ -38,6 +38,7 @@ ImageButton* ButtonByName(CMainFrame& frame, const std::string& name) {
 Session::Session(Options options) : options_(std::move(options)), driver_(options_.mode) {
     if (options_.accept) driver_.SetAccepted(*options_.accept);
     driver_.SetRejectCodes(options_.reject);
+    driver_.SetApplyFailure(options_.fail_apply);
     screen::SetDriver(&driver_);
     RegisterAppResources();
     CMainFrame::SetTrace(&trace_);

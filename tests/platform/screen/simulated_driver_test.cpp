@@ -68,6 +68,20 @@ TEST(SimulatedScreenDriver, SetAndExternalChangeNotifyRefusedSetDoesNot) {
     EXPECT_EQ(d.calls().size(), 2u);
 }
 
+TEST(SimulatedScreenDriver, ApplyFailureRefusesSetsButNotTests) {
+    SimulatedScreenDriver driver({1024, 768, 60, 32});
+    int heard = 0;
+    driver.SetChangeListener([&](const DisplayMode&) { ++heard; });
+    driver.SetApplyFailure(DISP_CHANGE_FAILED);
+    EXPECT_EQ(driver.TestMode({1280, 1024, 60, 32}), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(driver.SetMode({1280, 1024, 60, 32}), DISP_CHANGE_FAILED);
+    EXPECT_EQ(driver.Current(), (DisplayMode{1024, 768, 60, 32}));
+    EXPECT_EQ(heard, 0);
+    driver.SetApplyFailure(std::nullopt);
+    EXPECT_EQ(driver.SetMode({1280, 1024, 60, 32}), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(heard, 1);
+}
+
 TEST(ScreenDriverRegistry, SwitchingDriversMovesTheCallback) {
     SimulatedScreenDriver a, b;
     int calls = 0;
