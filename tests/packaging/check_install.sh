@@ -31,10 +31,12 @@ grep -q "cannot install into $tmp/plain-file/usr" "$tmp/bad.log" || fail "no cle
 [ ! -e "$tmp/plain-file/usr" ] || fail "something was installed under the unwritable PREFIX"
 
 # The usual case: a user without root installing into a root-owned folder.
-if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
-  mkdir -p "$tmp/rootonly" && chmod 755 "$tmp/rootonly" "$tmp"
-  if setpriv --reuid=nobody --regid=nogroup --clear-groups \
-    cmake --install "$build" --prefix "$tmp/rootonly/usr" >"$tmp/user.log" 2>&1; then
+# Runs where root can act as nobody and nobody can read the build folder.
+as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
+chmod 755 "$tmp"
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null && as_nobody test -r "$build/cmake_install.cmake" 2>/dev/null; then
+  mkdir -p "$tmp/rootonly" && chmod 755 "$tmp/rootonly"
+  if as_nobody cmake --install "$build" --prefix "$tmp/rootonly/usr" >"$tmp/user.log" 2>&1; then
     fail "an unprivileged user installed into a root-owned folder"
   fi
   grep -q "cannot install into $tmp/rootonly/usr" "$tmp/user.log" ||
