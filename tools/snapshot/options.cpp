@@ -38,7 +38,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 }
 
 // The options that take a value; --help and --version take none.
-const std::string kValueFlags[] = {"--mode", "--accept", "--reject", "--do", "--png", "--trace"};
+const std::string kValueFlags[] = {"--mode", "--accept", "--reject", "--fail-apply",
+                                   "--do",   "--png",    "--trace"};
 
 // The depths a display mode can have.
 bool IsDisplayDepth(int bpp) {
