@@ -15,6 +15,7 @@ constexpr std::array<std::uint8_t, 8> kHeader{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF
 constexpr std::size_t kFirstDescriptor = 54;
 constexpr std::size_t kDescriptorSize = 18;
 constexpr std::size_t kDescriptorCount = 4;
+constexpr std::uint8_t kCeaExtensionTag = 0x02;
 // A pnp.ids larger than this is not one; reading stops there.
 constexpr std::size_t kMaxPnpIdsBytes = 16u << 20;
 
@@ -124,11 +125,15 @@ ParseResult Parse(Bytes data) {
     info.version = data[18];
     info.revision = data[19];
     info.digital = (data[20] & 0x80) != 0;
+    if (info.digital && info.revision >= 4) info.digital_interface = data[20] & 0x0F;
     info.pnp = PnpLetters(data);
     info.product_code = Word(data, 10);
     info.year = 1990 + data[17];
     info.extensions = data[126];
     info.extensions_present = static_cast<int>((data.size() - kBlockSize) / kBlockSize);
+    for (int i = 1; i <= info.extensions_present && i <= info.extensions; ++i) {
+        if (data[i * kBlockSize] == kCeaExtensionTag) info.cea_extension = true;
+    }
 
     ReadTiming(Descriptor(data, 0), info);
     // A timing without an image size leaves the basic size in cm, when both are given.

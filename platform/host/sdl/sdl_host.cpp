@@ -196,6 +196,11 @@ void SdlHost::SetDisplayEventHandler(std::function<void()> handler) {
     impl_->on_display_event = std::move(handler);
 }
 
+void SdlHost::SetScreenOrigin(int x, int y) {
+    impl_->display_bounds.x = x;
+    impl_->display_bounds.y = y;
+}
+
 void SdlHost::SetIconLoader(IconLoader loader) {
     impl_->icon_loader = std::move(loader);
 }

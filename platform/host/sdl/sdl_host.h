@@ -43,6 +43,9 @@ public:
     // Runs when SDL reports a display or window-display change.
     void SetDisplayEventHandler(std::function<void()> handler);
     void SetIconLoader(IconLoader loader);
+    // Where the framework's screen starts on the desktop: the origin of the
+    // monitor being adjusted. Until set, that of SDL's first display.
+    void SetScreenOrigin(int x, int y);
 
     // The input ended because a source (the display server) went away.
     bool SourceGone() const;

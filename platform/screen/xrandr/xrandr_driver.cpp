@@ -14,6 +14,7 @@
 #include "platform/screen/xrandr/x_errors.h"
 #include "platform/screen/xrandr/xrandr_layout.h"
 #include "platform/screen/xrandr/xrandr_modes.h"
+#include "platform/screen/xrandr/xrandr_monitors.h"
 
 namespace screen {
 namespace {
@@ -42,16 +43,6 @@ const XRRModeInfo* FindModeInfo(const XRRScreenResources& res, RRMode id) {
     return nullptr;
 }
 
-xrandr::ModeTiming Timing(const XRRModeInfo& info) {
-    return {static_cast<int>(info.width),
-            static_cast<int>(info.height),
-            info.dotClock,
-            info.hTotal,
-            info.vTotal,
-            (info.modeFlags & RR_Interlace) != 0,
-            (info.modeFlags & RR_DoubleScan) != 0};
-}
-
 bool Sideways(Rotation rotation) {
     return (rotation & (RR_Rotate_90 | RR_Rotate_270)) != 0;
 }
@@ -72,9 +63,14 @@ struct XrandrScreenDriver::Impl {
     int event_base = 0;
     int bpp = 0;
     unsigned long window = 0;
+    std::string followed;       // the output to read and change; empty: the window's
+    std::string target_output;  // the output the last read found
+    int target_x = 0;
+    int target_y = 0;
     xrandr::ConnectionErrors errors;
     DisplayMode last_known;
     DisplayMode last_notified;
+    std::string last_notified_output;
     std::function<void()> on_gone;
     bool gone_reported = false;
 
@@ -107,9 +103,27 @@ struct XrandrScreenDriver::Impl {
         return info->crtc;
     }
 
+    RRCrtc CrtcOfOutputNamed(XRRScreenResources& res, const std::string& name) {
+        for (int i = 0; i < res.noutput; ++i) {
+            OutputInfo info(XRRGetOutputInfo(display, &res, res.outputs[i]));
+            if (!info || info->crtc == None || info->connection == RR_Disconnected) continue;
+            if (std::string(info->name, static_cast<std::size_t>(std::max(info->nameLen, 0))) == name) {
+                return info->crtc;
+            }
+        }
+        return 0;
+    }
+
+    std::string OutputName(XRRScreenResources& res, RROutput output) {
+        OutputInfo info(XRRGetOutputInfo(display, &res, output));
+        return info ? std::string(info->name, static_cast<std::size_t>(std::max(info->nameLen, 0)))
+                    : std::string();
+    }
+
     Target PickTarget(XRRScreenResources& res) {
         RRCrtc crtc = 0;
-        if (window != 0) crtc = CrtcUnderWindow(res);
+        if (!followed.empty()) crtc = CrtcOfOutputNamed(res, followed);
+        if (!crtc && followed.empty() && window != 0) crtc = CrtcUnderWindow(res);
         if (!crtc && has_primary) {
             const RROutput primary = XRRGetOutputPrimary(display, root);
             if (primary != None) crtc = CrtcOfOutput(res, primary);
@@ -134,11 +148,18 @@ struct XrandrScreenDriver::Impl {
             Resources res(XRRGetScreenResourcesCurrent(display, root));
             if (res) {
                 Target target = PickTarget(*res);
+                target_output.clear();
                 if (target.crtc) {
+                    target_output =
+                        target.info->noutput > 0 ? OutputName(*res, target.info->outputs[0]) : std::string();
+                    target_x = target.info->x;
+                    target_y = target.info->y;
+                    // A followed output that went away hands over to the one taking its place.
+                    if (!followed.empty()) followed = target_output;
                     mode.width = static_cast<int>(target.info->width);
                     mode.height = static_cast<int>(target.info->height);
                     const XRRModeInfo* info = FindModeInfo(*res, target.info->mode);
-                    mode.refresh = info ? xrandr::RefreshHz(Timing(*info)) : 0;
+                    mode.refresh = info ? xrandr::RefreshHz(xrandr::TimingOf(*info)) : 0;
                 }
             }
         }
@@ -180,7 +201,7 @@ struct XrandrScreenDriver::Impl {
             const XRRModeInfo* info = FindModeInfo(res, candidate);
             if (!info || !on_every_output(candidate)) continue;
             usable.push_back(candidate);
-            timings.push_back(Timing(*info));
+            timings.push_back(xrandr::TimingOf(*info));
         }
         const auto found = xrandr::FindMode(mode, timings, bpp);
         if (!found) return DISP_CHANGE_BADMODE;
@@ -347,6 +368,29 @@ void XrandrScreenDriver::ShowWindow(unsigned long window) {
     impl_->window = window;
 }
 
+void XrandrScreenDriver::FollowOutput(const std::string& name) {
+    impl_->followed = name;
+    if (impl_->display) impl_->last_notified = impl_->ReadCurrent();
+    impl_->last_notified_output = impl_->target_output;
+}
+
+std::string XrandrScreenDriver::CurrentOutput() const {
+    return impl_->target_output;
+}
+
+bool XrandrScreenDriver::CurrentOrigin(int* x, int* y) const {
+    if (impl_->target_output.empty()) return false;
+    *x = impl_->target_x;
+    *y = impl_->target_y;
+    return true;
+}
+
+std::vector<Monitor> XrandrScreenDriver::Monitors() const {
+    const Impl& impl = *impl_;
+    if (!impl.Usable() || !impl.randr) return {};
+    return xrandr::ReadMonitors(impl.display, impl.root, impl.has_primary);
+}
+
 DisplayMode XrandrScreenDriver::Current() const {
     if (!impl_->display) return {};
     return impl_->ReadCurrent();
@@ -391,8 +435,9 @@ void XrandrScreenDriver::ProcessPendingEvents() {
         }
         return;
     }
-    if (screen_changed || mode != impl.last_notified) {
+    if (screen_changed || mode != impl.last_notified || impl.target_output != impl.last_notified_output) {
         impl.last_notified = mode;
+        impl.last_notified_output = impl.target_output;
         NotifyChanged(mode);
     }
 }

@@ -6,8 +6,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/screen/driver.h"
+#include "platform/screen/monitor.h"
 
 namespace screen {
 
@@ -29,6 +31,18 @@ public:
     // The window whose centre picks the CRTC to read and change; 0 (the
     // default) takes the primary output, else the first connected one.
     void ShowWindow(unsigned long window);
+    // Reads and changes the CRTC of the output named so, whatever window is
+    // where. When that output goes away the driver follows the output it
+    // falls back to (the primary, else the first connected one) and notifies.
+    void FollowOutput(const std::string& name);
+    // The output the last read of the mode found; empty when no output shows
+    // a picture.
+    std::string CurrentOutput() const;
+    // Where that output's picture starts on the X screen; false without one.
+    bool CurrentOrigin(int* x, int* y) const;
+
+    // Every connected monitor; empty without RandR 1.2.
+    std::vector<Monitor> Monitors() const;
 
     DisplayMode Current() const override;
     int TestMode(const DisplayMode& mode) override;

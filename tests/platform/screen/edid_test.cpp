@@ -102,7 +102,15 @@ TEST(Edid, ExtensionBlocksAreCountedAndSkipped) {
     ASSERT_TRUE(r.info) << r.error;
     EXPECT_EQ(r.info->extensions, 1);
     EXPECT_EQ(r.info->extensions_present, 1);
+    EXPECT_TRUE(r.info->cea_extension);
     EXPECT_EQ(r.info->name, "HDMI TV");
+
+    // A block of another kind is skipped as well.
+    auto other = bytes;
+    other[128] = 0xF0;
+    r = Parse(other);
+    ASSERT_TRUE(r.info) << r.error;
+    EXPECT_FALSE(r.info->cea_extension);
 
     // Announced but cut off, or trailing bytes short of a block: still the base block.
     bytes.resize(128 + 100);
@@ -110,6 +118,23 @@ TEST(Edid, ExtensionBlocksAreCountedAndSkipped) {
     ASSERT_TRUE(r.info) << r.error;
     EXPECT_EQ(r.info->extensions, 1);
     EXPECT_EQ(r.info->extensions_present, 0);
+    EXPECT_FALSE(r.info->cea_extension);
+}
+
+TEST(Edid, DigitalInterfaceFromVersion14Only) {
+    auto bytes = EdidBuilder().Digital(true).Build();
+    bytes[19] = 4;
+    bytes[20] = 0x80 | 0x25;  // 8 bits per colour, DisplayPort
+    bytes[127] = static_cast<std::uint8_t>(bytes[127] - 1 - 0x25);
+    auto r = Parse(bytes);
+    ASSERT_TRUE(r.info) << r.error;
+    EXPECT_EQ(r.info->digital_interface, 5);
+
+    bytes[19] = 3;  // the same bits mean nothing in 1.3
+    bytes[127] = static_cast<std::uint8_t>(bytes[127] + 1);
+    r = Parse(bytes);
+    ASSERT_TRUE(r.info) << r.error;
+    EXPECT_EQ(r.info->digital_interface, 0);
 }
 
 TEST(Edid, TextDescriptorsAreTrimmedAndMadePrintable) {

@@ -1,0 +1,91 @@
+#include "tools/adjust/monitor_report.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/platform/screen/edid_builder.h"
+
+namespace {
+
+using edidtest::EdidBuilder;
+using screen::Monitor;
+
+Monitor WithEdid(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    Monitor m;
+    m.name = name;
+    m.active = true;
+    m.current = {1024, 768, 60, 32};
+    screen::AttachEdid(m, bytes, "/nonexistent");
+    return m;
+}
+
+TEST(MonitorReport, JsonHasExactlyTheKeysInOrder) {
+    std::vector<Monitor> list;
+    list.push_back(WithEdid("DUMMY0", EdidBuilder()
+                                          .Pnp("ACR")
+                                          .Year(2004)
+                                          .Timing(1280, 1024, 60, 338, 270)
+                                          .Name("AL1716")
+                                          .SerialText("L46")
+                                          .Build()));
+    list[0].primary = true;
+    list[0].make = "Acer Technologies";
+    list.push_back(WithEdid("DUMMY1", EdidBuilder().BreakChecksum().Build()));
+    list[1].active = false;
+    list[1].current = {};
+
+    EXPECT_EQ(
+        adjust::MonitorsJson(list),
+        "[\n"
+        "  {\"name\":\"DUMMY0\",\"connector\":\"VGA\",\"primary\":true,"
+        "\"current\":{\"width\":1024,\"height\":768,\"refresh\":60},"
+        "\"edid\":{\"input\":\"analog\",\"pnp\":\"ACR\",\"make\":\"Acer Technologies\",\"model\":\"AL1716\","
+        "\"serial\":\"L46\",\"year\":2004,\"width_mm\":338,\"height_mm\":270,\"diagonal_in\":17.0,"
+        "\"native\":{\"width\":1280,\"height\":1024,\"refresh\":60}},\"edid_error\":null},\n"
+        "  {\"name\":\"DUMMY1\",\"connector\":\"unknown\",\"primary\":false,"
+        "\"current\":{\"width\":0,\"height\":0,\"refresh\":0},\"edid\":null,\"edid_error\":\"bad "
+        "checksum\"}\n"
+        "]\n");
+    EXPECT_EQ(adjust::MonitorsJson({}), "[]\n");
+}
+
+TEST(MonitorReport, JsonEscapesWhatNamesAndMakersMayHold) {
+    std::vector<Monitor> list{WithEdid("A\"B\\C\n\xC3", EdidBuilder().Name("N\"x").Build())};
+    list[0].make = "M\tk";
+    const std::string json = adjust::MonitorsJson(list);
+    EXPECT_NE(json.find("\"name\":\"A\\\"B\\\\C\\u000a\\u00c3\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"model\":\"N\\\"x\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"make\":\"M\\u0009k\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"serial\":null"), std::string::npos) << json;
+}
+
+TEST(MonitorReport, TextHasOneBlockPerMonitor) {
+    std::vector<Monitor> list{
+        WithEdid("DVI-D-1", EdidBuilder().Digital(true).Pnp("DEL").Product(0x4014).Build()),
+        WithEdid("HDMI-1", {})};
+    list[1].model = "Reported Model";
+    const std::string text = adjust::MonitorsText(list);
+    EXPECT_NE(text.find("DVI-D-1\n  connector:    DVI\n  current mode: 1024x768 at 60 Hz\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  model:        product code 0x4014\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n\nHDMI-1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  EDID:         none (no EDID)\n  model:        Reported Model\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST(MonitorReport, HintNamesAnotherAnalogMonitor) {
+    std::vector<Monitor> list{WithEdid("DUMMY0", EdidBuilder().Digital(true).Build()),
+                              WithEdid("DUMMY1", EdidBuilder().Digital(false).Build()),
+                              WithEdid("DUMMY2", EdidBuilder().Digital(false).Build())};
+    EXPECT_EQ(adjust::AnalogHint(list, &list[0]),
+              "DUMMY1 is an analog (VGA) monitor: corvane-adjust --monitor DUMMY1 adjusts it");
+    EXPECT_EQ(adjust::AnalogHint(list, &list[1]),
+              "DUMMY2 is an analog (VGA) monitor: corvane-adjust --monitor DUMMY2 adjusts it");
+    list.pop_back();
+    EXPECT_EQ(adjust::AnalogHint(list, &list[1]), "");  // the wizard is on the only analog one
+}
+
+}  // namespace

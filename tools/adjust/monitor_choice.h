@@ -1,0 +1,26 @@
+// Which monitor corvane-adjust covers, and --list-monitors.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "platform/screen/monitor.h"
+
+namespace adjust {
+
+// The monitor named `requested`, or with an empty request the default one
+// (the primary), into *chosen. Returns an exit status when the program is to
+// end: 2 for a name no monitor has, or one that shows no picture, with the
+// list on `err`. Without any monitor *chosen stays empty. Prints on `err` the
+// hint about another analog monitor (default choice only) and a note when
+// several monitors share the requested name (the first is taken).
+std::optional<int> ChooseMonitor(std::span<const screen::Monitor> monitors, const std::string& requested,
+                                 std::ostream& err, std::string* chosen);
+
+// --list-monitors [--json]: the monitors of the X display in $DISPLAY on
+// `out`; 0, or 1 with the reason on `err` when there is no display to ask.
+int ListMonitors(bool json, std::ostream& out, std::ostream& err);
+
+}  // namespace adjust
