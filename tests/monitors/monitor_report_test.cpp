@@ -1,5 +1,9 @@
 #include "tools/adjust/monitor_report.h"
 
+#include <sstream>
+
+#include "tools/adjust/monitor_choice.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -86,6 +90,43 @@ TEST(MonitorReport, HintNamesAnotherAnalogMonitor) {
               "DUMMY2 is an analog (VGA) monitor: corvane-adjust --monitor DUMMY2 adjusts it");
     list.pop_back();
     EXPECT_EQ(adjust::AnalogHint(list, &list[1]), "");  // the wizard is on the only analog one
+}
+
+TEST(MonitorChoice, ByNameOrThePrimary) {
+    std::vector<Monitor> list{WithEdid("DUMMY0", EdidBuilder().Digital(true).Build()),
+                              WithEdid("DUMMY1", EdidBuilder().Digital(false).Build()),
+                              WithEdid("DUMMY1", {}), WithEdid("DUMMY2", {})};
+    list[0].primary = true;
+    list[3].active = false;
+    std::string chosen;
+    std::ostringstream err;
+
+    EXPECT_EQ(adjust::ChooseMonitor(list, "", err, &chosen), std::nullopt);
+    EXPECT_EQ(chosen, "DUMMY0");
+    EXPECT_EQ(err.str(), "DUMMY1 is an analog (VGA) monitor: corvane-adjust --monitor DUMMY1 adjusts it\n");
+
+    // Two of one name: the first, and a note saying so.
+    err.str("");
+    EXPECT_EQ(adjust::ChooseMonitor(list, "DUMMY1", err, &chosen), std::nullopt);
+    EXPECT_EQ(chosen, "DUMMY1");
+    EXPECT_EQ(err.str(), "corvane-adjust: 2 monitors are named DUMMY1; the wizard covers the first\n");
+
+    err.str("");
+    EXPECT_EQ(adjust::ChooseMonitor(list, "DUMMY2", err, &chosen), 2);
+    EXPECT_EQ(chosen, "");
+    EXPECT_EQ(err.str(), "corvane-adjust: DUMMY2 is connected but shows no picture; switch it on first\n");
+
+    err.str("");
+    EXPECT_EQ(adjust::ChooseMonitor(list, "HDMI-1", err, &chosen), 2);
+    EXPECT_EQ(
+        err.str().rfind("corvane-adjust: there is no monitor named \"HDMI-1\"; the monitors are:\nDUMMY0", 0),
+        0u)
+        << err.str();
+
+    err.str("");
+    EXPECT_EQ(adjust::ChooseMonitor({}, "", err, &chosen), std::nullopt);
+    EXPECT_EQ(chosen, "");
+    EXPECT_EQ(adjust::ChooseMonitor({}, "X", err, &chosen), 2);
 }
 
 }  // namespace

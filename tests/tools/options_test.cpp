@@ -84,6 +84,31 @@ TEST(AdjustOptions, TheFirstOfHelpAndVersionWins) {
     EXPECT_EQ(RunAdjust({"--version", "--help"}).options.action, adjust::Options::Action::kVersion);
 }
 
+TEST(AdjustOptions, MonitorOptions) {
+    AdjustRun run = RunAdjust({"--monitor", "DUMMY1"});
+    EXPECT_FALSE(run.status.has_value()) << run.err;
+    EXPECT_EQ(run.options.monitor, "DUMMY1");
+    EXPECT_FALSE(run.options.list_monitors);
+
+    // A value that looks like an option is still the value.
+    run = RunAdjust({"--monitor", "--json"});
+    EXPECT_FALSE(run.status.has_value()) << run.err;
+    EXPECT_EQ(run.options.monitor, "--json");
+    EXPECT_FALSE(run.options.json);
+
+    run = RunAdjust({"--json", "--list-monitors"});
+    EXPECT_FALSE(run.status.has_value()) << run.err;
+    EXPECT_TRUE(run.options.list_monitors);
+    EXPECT_TRUE(run.options.json);
+
+    run = RunAdjust({"--json"});
+    EXPECT_EQ(run.status, adjust::kExitBadArguments);
+    EXPECT_EQ(run.err, "corvane-adjust: option --json goes with --list-monitors\n" + adjust::UsageText());
+    run = RunAdjust({"--monitor"});
+    EXPECT_EQ(run.status, adjust::kExitBadArguments);
+    EXPECT_EQ(run.err, "corvane-adjust: option --monitor needs a value (NAME)\n" + adjust::UsageText());
+}
+
 bool ParseSnapshot(std::vector<std::string> args, snapshot::Options* options, std::string* error) {
     args.insert(args.begin(), "corvane-snapshot");
     std::vector<char*> argv;

@@ -1,6 +1,7 @@
-// corvane-adjust: the wizard on the user's desktop. It takes --help and --version only, and
-// reads no files or settings; the screen's mode comes from RandR on X11, or
-// from SDL (read-only) elsewhere. No exit path restores the mode.
+// corvane-adjust: the wizard on the user's desktop, on the monitor chosen with
+// --monitor or else the primary; --list-monitors prints them. It reads no
+// files or settings; the screen's mode comes from RandR on X11, or from SDL
+// (read-only) elsewhere. No exit path restores the mode.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include "platform/ui/framework.h"
 #include "platform/ui/resources.h"
 #include "res/app_resources.h"
+#include "tools/adjust/monitor_choice.h"
 #include "tools/adjust/options.h"
 
 namespace {
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
     adjust::Options options;
     if (const auto status = adjust::HandleCommandLine(argc, argv, &options, std::cout, std::cerr))
         return *status;
+    if (options.list_monitors) return adjust::ListMonitors(options.json, std::cout, std::cerr);
     RegisterAppResources();
     host::SdlHost host;
     std::string error;
@@ -41,17 +44,42 @@ int main(int argc, char** argv) {
 
     screen::XrandrScreenDriver randr;
     host::SdlScreenDriver sdl_modes(host.window());
+    bool monitor_lost = false;
     if (host.X11Window() != 0 && randr.Open({}, &error)) {
+        std::string monitor;
+        if (const auto status =
+                adjust::ChooseMonitor(randr.Monitors(), options.monitor, std::cerr, &monitor)) {
+            return *status;
+        }
         randr.ShowWindow(host.X11Window());
+        // The frame's screen is the chosen monitor's picture, wherever it sits.
+        const auto place = [&host, &randr] {
+            int x = 0;
+            int y = 0;
+            if (randr.CurrentOrigin(&x, &y)) host.SetScreenOrigin(x, y);
+        };
+        if (!monitor.empty()) {
+            randr.FollowOutput(monitor);
+            place();
+        }
         screen::SetDriver(&randr);
-        host.AddSource(randr.ConnectionFd(), [&randr] {
+        host.AddSource(randr.ConnectionFd(), [&randr, place, &monitor_lost, following = !monitor.empty()] {
             randr.ProcessPendingEvents();
             if (randr.ServerGone()) return host::SdlHost::SourceState::kGone;
+            if (following && randr.CurrentOutput().empty()) {
+                monitor_lost = true;
+                return host::SdlHost::SourceState::kGone;
+            }
+            place();
             // A change reached the framework as a posted WM_DISPLAYCHANGE.
             return ui::QueuedMessageCount() > 0 ? host::SdlHost::SourceState::kChanged
                                                 : host::SdlHost::SourceState::kQuiet;
         });
     } else {
+        if (!options.monitor.empty()) {
+            std::fprintf(stderr, "%s: --monitor needs an X display with RandR\n", kProgram);
+            return 1;
+        }
         screen::SetDriver(&sdl_modes);
         host.SetDisplayEventHandler([&sdl_modes] { sdl_modes.Refresh(); });
     }
@@ -59,7 +87,12 @@ int main(int argc, char** argv) {
     char* args[] = {argv[0], nullptr};
     const int code = AfxWinMain(host, 1, args);
     if (host.SourceGone()) {
-        std::fprintf(stderr, "%s: the display server went away; exiting\n", kProgram);
+        if (monitor_lost) {
+            std::fprintf(stderr, "%s: the monitor was disconnected and no other monitor is left; exiting\n",
+                         kProgram);
+        } else {
+            std::fprintf(stderr, "%s: the display server went away; exiting\n", kProgram);
+        }
         // Nothing of SDL's may touch the dead connection on the way out.
         std::_Exit(1);
     }

@@ -22,6 +22,10 @@ const std::vector<OptionHelp>& OptionList() {
     static const std::vector<OptionHelp> options = {
         {"--help", "", "print this help and exit"},
         {"--version", "", "print the version and exit"},
+        {"--monitor", "NAME",
+         "show the wizard on monitor NAME and change its mode only (default: the primary)"},
+        {"--list-monitors", "", "print every connected monitor and exit"},
+        {"--json", "", "with --list-monitors: print the list as JSON"},
     };
     return options;
 }
@@ -42,6 +46,13 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
             *error = "option " + arg + " needs a value (" + option->argument + ")";
             return false;
         }
+        if (arg == "--monitor") options->monitor = argv[++i];
+        if (arg == "--list-monitors") options->list_monitors = true;
+        if (arg == "--json") options->json = true;
+    }
+    if (options->json && !options->list_monitors) {
+        *error = "option --json goes with --list-monitors";
+        return false;
     }
     return true;
 }
@@ -75,9 +86,9 @@ std::string HelpText() {
         "  WAYLAND_DISPLAY  the Wayland desktop to show the wizard on\n"
         "  DISPLAY          the X11 desktop to show the wizard on\n"
         "\nexit status:\n"
-        "  0  the wizard was closed (Quit or Finish), or help or version was printed\n"
-        "  1  no desktop could be opened, or the display server went away\n"
-        "  2  bad arguments\n";
+        "  0  the wizard was closed (Quit or Finish), help, version or the monitors were printed\n"
+        "  1  no desktop could be opened, the display server went away, or no monitor was left\n"
+        "  2  bad arguments, or no monitor of the name given to --monitor\n";
     return help;
 }
 

@@ -14,6 +14,9 @@ enum ExitStatus { kExitDone = 0, kExitNoDisplay = 1, kExitBadArguments = 2 };
 struct Options {
     enum class Action { kRun, kHelp, kVersion };
     Action action = Action::kRun;
+    std::string monitor;         // --monitor NAME; empty: the primary
+    bool list_monitors = false;  // --list-monitors
+    bool json = false;           // --json, with --list-monitors
 };
 
 // One option as --help lists it.

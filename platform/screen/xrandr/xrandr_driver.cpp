@@ -106,7 +106,8 @@ struct XrandrScreenDriver::Impl {
     RRCrtc CrtcOfOutputNamed(XRRScreenResources& res, const std::string& name) {
         for (int i = 0; i < res.noutput; ++i) {
             OutputInfo info(XRRGetOutputInfo(display, &res, res.outputs[i]));
-            if (!info || info->crtc == None || info->connection == RR_Disconnected) continue;
+            // Whatever connection state the server last probed: a picture shown is a monitor.
+            if (!info || info->crtc == None) continue;
             if (std::string(info->name, static_cast<std::size_t>(std::max(info->nameLen, 0))) == name) {
                 return info->crtc;
             }

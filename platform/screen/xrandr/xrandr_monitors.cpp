@@ -76,7 +76,9 @@ ModeTiming TimingOf(const XRRModeInfo& info) {
 std::vector<Monitor> ReadMonitors(Display* display, Window root, bool has_primary,
                                   const std::string& pnp_ids_path) {
     std::vector<Monitor> monitors;
-    std::unique_ptr<XRRScreenResources, FreeResources> res(XRRGetScreenResourcesCurrent(display, root));
+    // Asks the server to probe the outputs: the connection states it keeps
+    // otherwise may be older than the last monitor plugged in.
+    std::unique_ptr<XRRScreenResources, FreeResources> res(XRRGetScreenResources(display, root));
     if (!res) return monitors;
     const RROutput primary = has_primary ? XRRGetOutputPrimary(display, root) : None;
     const Atom edid_atom = XInternAtom(display, RR_PROPERTY_RANDR_EDID, False);

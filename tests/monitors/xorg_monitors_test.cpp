@@ -1,0 +1,361 @@
+// corvane-adjust's monitors on a real X server whose outputs carry the EDID
+// blocks the tests write: the list, the hint, the choice by name and the
+// wizard on a second monitor.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <thread>
+
+#include "tests/e2e/program.h"
+#include "tests/e2e/screen_image.h"
+#include "tests/e2e/snapshot_run.h"
+#include "tests/monitors/xorg_dummy.h"
+#include "tests/platform/screen/edid_builder.h"
+
+namespace {
+
+using edidtest::EdidBuilder;
+using monitorstest::XorgDummy;
+
+std::vector<std::uint8_t> AnalogVga() {
+    return EdidBuilder()
+        .Pnp("ACR")
+        .Product(0xAD49)
+        .Year(2004)
+        .Digital(false)
+        .SizeCm(34, 27)
+        .Timing(1280, 1024, 60, 338, 270)
+        .Name("AL1716")
+        .SerialText("L46012345")
+        .Build();
+}
+
+std::vector<std::uint8_t> DigitalDvi() {
+    return EdidBuilder()
+        .Pnp("DEL")
+        .Year(2009)
+        .Digital(true)
+        .NumericSerial(808464432)
+        .Timing(1680, 1050, 60, 474, 296)
+        .Name("DELL 2209WA")
+        .Build();
+}
+
+std::vector<std::uint8_t> HdmiWithCea() {
+    return EdidBuilder()
+        .Pnp("SAM")
+        .Year(2015)
+        .Digital(true)
+        .Timing(1920, 1080, 60, 0, 0)
+        .SizeCm(160, 90)
+        .Name("SAMSUNG")
+        .CeaExtension()
+        .Build();
+}
+
+class XorgMonitors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string why;
+        if (!XorgDummy::Available(&why)) GTEST_SKIP() << why;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("corvane-monitors-" + std::to_string(getpid()) + "-" + info->name());
+        std::filesystem::create_directories(dir_);
+        std::string error;
+        server_ = XorgDummy::Start(dir_.string(), &error);
+        ASSERT_TRUE(server_) << error;
+    }
+
+    void TearDown() override {
+        program_.reset();
+        server_.reset();
+        if (!HasFailure()) std::filesystem::remove_all(dir_);
+    }
+
+    void SetEdid(const std::string& output, const std::vector<std::uint8_t>& bytes) {
+        std::string error;
+        ASSERT_TRUE(server_->SetEdid(output, bytes, &error)) << error;
+    }
+    // Gives the output the standard modes and shows `mode` on it.
+    void Show(const std::string& output, const std::string& mode) {
+        std::string error;
+        ASSERT_TRUE(server_->AddStandardModes(output, &error)) << error;
+        ASSERT_TRUE(server_->SetMode(output, mode, &error)) << error;
+    }
+
+    // Polls until the part of the screen at (x, y) shows `expected` and the
+    // rest of `keep` (a whole-screen picture) is as it was; on failure keeps
+    // the pictures.
+    ::testing::AssertionResult RegionBecomes(int x, int y, const e2e::Image& expected,
+                                             const std::string& name, const e2e::Image* keep = nullptr) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        e2e::Image shown;
+        e2e::Image root;
+        for (;;) {
+            root = e2e::CaptureRoot(server_->DisplayName());
+            shown = Crop(root, x, y, expected.width, expected.height);
+            const bool others_kept = !keep || SameOutside(root, *keep, x, y, expected.width, expected.height);
+            if (!expected.empty() && shown == expected && others_kept) return ::testing::AssertionSuccess();
+            if (std::chrono::steady_clock::now() >= deadline) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        e2e::WritePng((dir_ / (name + "-screen.png")).string(), root);
+        e2e::WritePng((dir_ / (name + "-expected.png")).string(), expected);
+        return ::testing::AssertionFailure()
+               << name << ": the monitor at " << x << "," << y << " differs from the snapshot in "
+               << e2e::CountDifferences(shown, expected)
+               << " pixels, or the rest of the screen changed; pictures in " << dir_
+               << "\nprogram stderr: " << (program_ ? program_->Stderr() : "");
+    }
+
+    static e2e::Image Crop(const e2e::Image& image, int x, int y, int width, int height) {
+        e2e::Image part;
+        if (x < 0 || y < 0 || x + width > image.width || y + height > image.height) return part;
+        part.width = width;
+        part.height = height;
+        for (int row = y; row < y + height; ++row) {
+            const auto* from = &image.pixels[static_cast<std::size_t>(row) * image.width + x];
+            part.pixels.insert(part.pixels.end(), from, from + width);
+        }
+        return part;
+    }
+
+    // Both pictures agree outside the rectangle (where both have pixels).
+    static bool SameOutside(const e2e::Image& a, const e2e::Image& b, int x, int y, int width, int height) {
+        for (int row = 0; row < std::min(a.height, b.height); ++row) {
+            for (int col = 0; col < std::min(a.width, b.width); ++col) {
+                if (col >= x && col < x + width && row >= y && row < y + height) continue;
+                if (a.pixels[static_cast<std::size_t>(row) * a.width + col] !=
+                    b.pixels[static_cast<std::size_t>(row) * b.width + col]) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    void Click(int x, int y) {
+        const auto r =
+            server_->Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
+        ASSERT_EQ(r.status, 0) << r.output;
+    }
+
+    e2e::Snapshot Expect(const std::string& mode, const std::string& steps) {
+        e2e::Snapshot s = e2e::RunSnapshot(dir_.string(), mode, steps);
+        EXPECT_EQ(s.status, 0) << steps << "\n" << s.output;
+        return s;
+    }
+
+    ::testing::AssertionResult GeometryBecomes(const std::string& output, const std::string& geometry) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        std::string now;
+        while ((now = server_->Geometry(output)) != geometry) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return ::testing::AssertionFailure() << output << " is " << now << ", not " << geometry;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    bool StderrShows(const std::string& text) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (program_->Stderr().find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+
+    std::map<std::string, std::string> Environment() const {
+        return {{"DISPLAY", server_->DisplayName()}, {"WAYLAND_DISPLAY", ""}};
+    }
+
+    // Runs corvane-adjust to its end; its stdout and stderr, and its status.
+    struct Run {
+        int status = -1;
+        std::string out;
+        std::string err;
+    };
+    Run RunAdjust(const std::vector<std::string>& args) {
+        // The shell only sends stdout to a file; the program replaces it.
+        const std::string out_path = (dir_ / "stdout.txt").string();
+        std::vector<std::string> argv{"/bin/sh", "-c", "exec \"$0\" \"$@\" >" + out_path, CORVANE_ADJUST_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+        e2e::Program program(argv, Environment(), (dir_ / "stderr.txt").string());
+        Run run;
+        bool ended = false;
+        run.status = program.Wait(10000, &ended);
+        EXPECT_TRUE(ended) << "corvane-adjust did not end";
+        run.err = program.Stderr();
+        std::ifstream in(out_path);
+        run.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return run;
+    }
+
+    void StartWizard(const std::vector<std::string>& args) {
+        std::vector<std::string> argv{CORVANE_ADJUST_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+        program_ = std::make_unique<e2e::Program>(argv, Environment(), (dir_ / "wizard-stderr.txt").string());
+        ASSERT_TRUE(program_->started());
+    }
+
+    std::filesystem::path dir_;
+    std::unique_ptr<XorgDummy> server_;
+    std::unique_ptr<e2e::Program> program_;
+};
+
+TEST_F(XorgMonitors, ListReadsBackEveryFieldAndReportsBadBlocks) {
+    Show("DUMMY0", "1024x768_60.00");
+    for (const char* output : {"DUMMY1", "DUMMY2", "DUMMY3", "DUMMY4"}) Show(output, "800x600_60.00");
+    SetEdid("DUMMY0", AnalogVga());
+    SetEdid("DUMMY1", DigitalDvi());
+    SetEdid("DUMMY2", HdmiWithCea());
+    SetEdid("DUMMY3", EdidBuilder().Pnp("ACR").Name("BROKEN").BreakChecksum().Build());
+    auto truncated = AnalogVga();
+    truncated.resize(100);
+    SetEdid("DUMMY4", truncated);
+
+    const Run json = RunAdjust({"--list-monitors", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.err, "");
+    const std::string small = R"("current":{"width":800,"height":600,"refresh":60})";
+    EXPECT_EQ(
+        json.out,
+        "[\n"
+        R"(  {"name":"DUMMY0","connector":"VGA","primary":true,"current":{"width":1024,"height":768,"refresh":60},)"
+        R"("edid":{"input":"analog","pnp":"ACR","make":"Acer Technologies","model":"AL1716",)"
+        R"("serial":"L46012345","year":2004,"width_mm":338,"height_mm":270,"diagonal_in":17.0,)"
+        R"("native":{"width":1280,"height":1024,"refresh":60}},"edid_error":null},)"
+        "\n"
+        R"(  {"name":"DUMMY1","connector":"DVI","primary":false,)" +
+            small +
+            R"(,"edid":{"input":"digital","pnp":"DEL","make":"Dell Inc.","model":"DELL 2209WA",)"
+            R"("serial":"808464432","year":2009,"width_mm":474,"height_mm":296,"diagonal_in":22.0,)"
+            R"("native":{"width":1680,"height":1050,"refresh":60}},"edid_error":null},)"
+            "\n"
+            R"(  {"name":"DUMMY2","connector":"HDMI","primary":false,)" +
+            small +
+            R"(,"edid":{"input":"digital","pnp":"SAM","make":"Samsung Electric Company","model":"SAMSUNG",)"
+            R"("serial":null,"year":2015,"width_mm":1600,"height_mm":900,"diagonal_in":72.3,)"
+            R"("native":{"width":1920,"height":1080,"refresh":60}},"edid_error":null},)"
+            "\n"
+            R"(  {"name":"DUMMY3","connector":"unknown","primary":false,)" +
+            small + R"(,"edid":null,"edid_error":"bad checksum"},)" + "\n" +
+            R"(  {"name":"DUMMY4","connector":"unknown","primary":false,)" + small +
+            R"(,"edid":null,"edid_error":"too short: 100 bytes, a base block has 128"})" + "\n]\n");
+
+    const Run text = RunAdjust({"--list-monitors"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const char* block : {"DUMMY0 (primary)\n  connector:    VGA\n  current mode: 1024x768 at 60 Hz\n",
+                              "\n\nDUMMY1\n  connector:    DVI\n", "\n\nDUMMY2\n  connector:    HDMI\n",
+                              "\n\nDUMMY3\n  connector:    unknown\n  current mode: 800x600 at 60 Hz\n"
+                              "  EDID:         none (bad checksum)\n",
+                              "\n\nDUMMY4\n"}) {
+        EXPECT_NE(text.out.find(block), std::string::npos) << block << "\nin:\n" << text.out;
+    }
+}
+
+// A block removed again, or never set: no EDID, and the list says so.
+TEST_F(XorgMonitors, OutputWithoutEdid) {
+    SetEdid("DUMMY0", AnalogVga());
+    SetEdid("DUMMY0", {});
+    const Run json = RunAdjust({"--list-monitors", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find(R"("connector":"unknown","primary":true,)"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find(R"("edid":null,"edid_error":"no EDID"})"), std::string::npos) << json.out;
+}
+
+TEST_F(XorgMonitors, UnknownNameGivesStatus2AndTheList) {
+    Show("DUMMY1", "800x600_60.00");
+    const Run run = RunAdjust({"--monitor", "DUMMY9"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("corvane-adjust: there is no monitor named \"DUMMY9\"; the monitors are:\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("DUMMY0 (primary)\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\nDUMMY1\n"), std::string::npos) << run.err;
+}
+
+TEST_F(XorgMonitors, HintNamesTheAnalogMonitorWhenTheWizardIsOnThePrimary) {
+    Show("DUMMY0", "1024x768_60.00");
+    Show("DUMMY1", "800x600_60.00");
+    SetEdid("DUMMY0", DigitalDvi());
+    SetEdid("DUMMY1", AnalogVga());
+    const e2e::Snapshot welcome = Expect("1024x768@60/32", "");
+
+    StartWizard({});
+    ASSERT_TRUE(RegionBecomes(0, 0, welcome.image, "primary"));
+    EXPECT_TRUE(
+        StderrShows("DUMMY1 is an analog (VGA) monitor: corvane-adjust --monitor DUMMY1 adjusts it\n"))
+        << program_->Stderr();
+    program_.reset();
+
+    // On the analog monitor itself there is nothing to hint at.
+    StartWizard({"--monitor", "DUMMY1"});
+    ASSERT_TRUE(RegionBecomes(1024, 0, Expect("800x600@60/32", "").image, "second"));
+    EXPECT_EQ(program_->Stderr(), "");
+}
+
+TEST_F(XorgMonitors, WizardRunsOnTheSecondMonitorAndChangesItOnly) {
+    Show("DUMMY0", "1024x768_60.00");
+    Show("DUMMY1", "800x600_60.00");
+    ASSERT_TRUE(GeometryBecomes("DUMMY1", "800x600+1024+0"));
+    const e2e::Image before = e2e::CaptureRoot(server_->DisplayName());
+    ASSERT_FALSE(before.empty());
+
+    const std::string start = "800x600@60/32";
+    const e2e::Snapshot welcome = Expect(start, "");
+    const e2e::Snapshot resolution = Expect(start, "click adjust");
+    const auto row = resolution.TextCentre("17\"");
+    ASSERT_TRUE(row);
+    const std::string to_row = "click adjust; click " + std::to_string(row->x) + "," + std::to_string(row->y);
+    const e2e::Snapshot chosen = Expect(start, to_row);
+    const e2e::Snapshot changed = Expect(start, to_row + "; click change");
+    ASSERT_EQ(changed.image.width, 1280);
+
+    StartWizard({"--monitor", "DUMMY1"});
+    ASSERT_TRUE(RegionBecomes(1024, 0, welcome.image, "welcome", &before));
+    const auto adjust = welcome.ButtonCentre("adjust");
+    ASSERT_TRUE(adjust);
+    Click(1024 + adjust->x, adjust->y);
+    ASSERT_TRUE(RegionBecomes(1024, 0, resolution.image, "resolution", &before));
+    Click(1024 + row->x, row->y);
+    ASSERT_TRUE(RegionBecomes(1024, 0, chosen.image, "chosen", &before));
+    const auto change = chosen.ButtonCentre("change");
+    ASSERT_TRUE(change);
+    Click(1024 + change->x, change->y);
+
+    EXPECT_TRUE(GeometryBecomes("DUMMY1", "1280x1024+1024+0"));
+    EXPECT_EQ(server_->Geometry("DUMMY0"), "1024x768+0+0");
+    EXPECT_TRUE(RegionBecomes(1024, 0, changed.image, "changed", &before));
+}
+
+TEST_F(XorgMonitors, UnpluggedMonitorHandsTheWizardToThePrimaryThenEndsIt) {
+    Show("DUMMY0", "1024x768_60.00");
+    Show("DUMMY1", "800x600_60.00");
+    StartWizard({"--monitor", "DUMMY1"});
+    ASSERT_TRUE(RegionBecomes(1024, 0, Expect("800x600@60/32", "").image, "second"));
+
+    ASSERT_EQ(server_->Run({"xrandr", "--output", "DUMMY1", "--off"}).status, 0);
+    ASSERT_TRUE(RegionBecomes(0, 0, Expect("1024x768@60/32", "").image, "moved"));
+
+    ASSERT_EQ(server_->Run({"xrandr", "--output", "DUMMY0", "--off"}).status, 0);
+    bool ended = false;
+    EXPECT_EQ(program_->Wait(5000, &ended), 1);
+    ASSERT_TRUE(ended);
+    EXPECT_NE(
+        program_->Stderr().find("corvane-adjust: the monitor was disconnected and no other monitor is left; "
+                                "exiting\n"),
+        std::string::npos)
+        << program_->Stderr();
+}
+
+}  // namespace
