@@ -186,7 +186,8 @@ protected:
     Run RunAdjust(const std::vector<std::string>& args) {
         // The shell only sends stdout to a file; the program replaces it.
         const std::string out_path = (dir_ / "stdout.txt").string();
-        std::vector<std::string> argv{"/bin/sh", "-c", "exec \"$0\" \"$@\" >" + out_path, CORVANE_ADJUST_PATH};
+        std::vector<std::string> argv{"/bin/sh", "-c", "exec \"$0\" \"$@\" >" + out_path,
+                                      CORVANE_ADJUST_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
         e2e::Program program(argv, Environment(), (dir_ / "stderr.txt").string());
         Run run;
