@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include "app/button_ids.h"
+
 IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
 
 namespace {
@@ -13,10 +15,10 @@ void CMainFrame::SetTrace(gdi::TraceRecorder* trace) {
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_PAINT()
 ON_WM_LBUTTONDOWN()
-ON_COMMAND(1, OnNext)
-ON_COMMAND(2, OnBack)
-ON_COMMAND(3, OnQuit)
-ON_COMMAND(4, ChangeToRecommendedResolution)
+ON_COMMAND(IDC_FORWARD, OnNext)
+ON_COMMAND(IDC_BACK, OnBack)
+ON_COMMAND(IDC_CLOSE, OnQuit)
+ON_COMMAND(IDC_CHANGE_RESOLUTION, ChangeToRecommendedResolution)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() {

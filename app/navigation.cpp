@@ -1,3 +1,4 @@
+#include "app/button_ids.h"
 #include "app/main_frame.h"
 #include "draw/layout.h"
 
@@ -26,17 +27,22 @@ void CMainFrame::CreateButtons() {
     };
     const ButtonSetup buttons[6] = {
         {&AdjustButton,
-         1,
+         IDC_FORWARD,
          {Trunc(W / 2 - W * 0.08828125), Trunc(W * 0.1742), Trunc(H * 0.0625)},
          156,
          157,
          0},
-        {&BackButton, 2, {W / 10, Trunc(W * 0.1414), Trunc(H * 0.06152)}, 150, 151, 0},
-        {&NextButton, 1, {rightLeft, Trunc(W * 0.1414), Trunc(H * 0.06152)}, 152, 153, 171},
-        {&QuitButton, 3, {rightLeft, Trunc(W * 0.14296875), Trunc(H * 0.064453125)}, 154, 155, 0},
-        {&FinishButton, 3, {W / 2 - finishWidth / 2, finishWidth, Trunc(H * 0.064453125)}, 158, 159, 0},
+        {&BackButton, IDC_BACK, {W / 10, Trunc(W * 0.1414), Trunc(H * 0.06152)}, 150, 151, 0},
+        {&NextButton, IDC_FORWARD, {rightLeft, Trunc(W * 0.1414), Trunc(H * 0.06152)}, 152, 153, 171},
+        {&QuitButton, IDC_CLOSE, {rightLeft, Trunc(W * 0.14296875), Trunc(H * 0.064453125)}, 154, 155, 0},
+        {&FinishButton,
+         IDC_CLOSE,
+         {W / 2 - finishWidth / 2, finishWidth, Trunc(H * 0.064453125)},
+         158,
+         159,
+         0},
         {&ChangeResolutionButton,
-         4,
+         IDC_CHANGE_RESOLUTION,
          {Trunc(W / 2 - W * 0.16875), Trunc(W * 0.3375), Trunc(H * 0.064453125)},
          163,
          167,

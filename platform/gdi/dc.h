@@ -73,12 +73,10 @@ public:
     HPEN GetCurrentPen() const { return state_.pen; }
     HBRUSH GetCurrentBrush() const { return state_.brush; }
     HFONT GetCurrentFont() const { return state_.font; }
-    HBITMAP GetCurrentBitmap() const { return state_.bitmap; }
     gdi::Surface* surface() const { return state_.bitmap.get(); }
 
     // Every drawing call made on this DC is recorded while a recorder is set.
     void SetTrace(gdi::TraceRecorder* trace) { trace_ = trace; }
-    gdi::TraceRecorder* GetTrace() const { return trace_; }
 
 private:
     struct State {

@@ -24,12 +24,6 @@ BOOL CFont::CreateFontIndirect(const LOGFONTA* lf) {
     return TRUE;
 }
 
-BOOL CFont::GetLogFont(LOGFONTA* lf) const {
-    if (!lf || !handle_) return FALSE;
-    *lf = handle_->logfont;
-    return TRUE;
-}
-
 BOOL CBitmap::CreateCompatibleBitmap(CDC* /*dc*/, int width, int height) {
     handle_ = gdi::Surface::Create(width, height);
     return handle_ ? TRUE : FALSE;

@@ -71,7 +71,6 @@ public:
     // Matches the description against the installed fonts (cached); keeps a
     // copy of the description.
     BOOL CreateFontIndirect(const LOGFONTA* lf);
-    BOOL GetLogFont(LOGFONTA* lf) const;
     void DeleteObject() { handle_.reset(); }
     HFONT GetSafeHandle() const { return handle_; }
 

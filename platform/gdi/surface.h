@@ -17,10 +17,6 @@ constexpr Pixel ToPixel(COLORREF c) {
     return (static_cast<Pixel>(GetRValue(c)) << 16) | (static_cast<Pixel>(GetGValue(c)) << 8) |
            static_cast<Pixel>(GetBValue(c));
 }
-constexpr COLORREF ToColorRef(Pixel p) {
-    return RGB(static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
-               static_cast<int>(p & 0xFF));
-}
 
 class Surface {
 public:

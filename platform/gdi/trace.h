@@ -69,14 +69,4 @@ public:
     std::vector<TraceObject> records;
 };
 
-// Writes each record as one line of JSON.
-class StreamTrace : public TraceRecorder {
-public:
-    explicit StreamTrace(std::ostream& out) : out_(out) {}
-    void Record(const TraceObject& record) override { out_ << record.ToJson() << '\n'; }
-
-private:
-    std::ostream& out_;
-};
-
 }  // namespace gdi

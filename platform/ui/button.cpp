@@ -25,12 +25,6 @@ void CButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     (void)lpDrawItemStruct;
 }
 
-UINT CButton::GetState() const {
-    UINT state = pushed_ ? BST_PUSHED : 0;
-    if (GetFocus() == this) state |= BST_FOCUS;
-    return state;
-}
-
 BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     (void)wParam;
     if (message != WM_DRAWITEM) return FALSE;

@@ -4,9 +4,6 @@
 
 #include "platform/ui/wnd.h"
 
-constexpr UINT BST_PUSHED = 0x4;
-constexpr UINT BST_FOCUS = 0x8;
-
 class CButton : public CWnd {
     DECLARE_DYNAMIC(CButton)
 
@@ -14,7 +11,6 @@ public:
     BOOL Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     // Draws the button for an owner-draw request; the base draws nothing.
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
-    UINT GetState() const;
 
     void OnPaint();
     void OnLButtonDown(UINT nFlags, CPoint point);

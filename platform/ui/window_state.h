@@ -61,7 +61,6 @@ bool IsDescendantOrSelf(HWND hwnd, HWND ancestor);
 bool IsShown(HWND hwnd);
 // Top-left of the client area in screen coordinates.
 POINT ClientOrigin(HWND hwnd);
-HWND TopLevelOf(HWND hwnd);
 
 // Installs the display-change callback and the display caps once.
 void EnsureHooks();

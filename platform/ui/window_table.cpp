@@ -40,12 +40,6 @@ POINT ClientOrigin(HWND hwnd) {
     return p;
 }
 
-HWND TopLevelOf(HWND hwnd) {
-    Window* w = Find(hwnd);
-    while (w && w->parent) w = Find(w->parent);
-    return w ? w->hwnd : nullptr;
-}
-
 namespace {
 
 // Posted, never sent: the change is handled from the loop, not inside

@@ -170,16 +170,6 @@ void CWnd::UpdateWindow() {
     ui::detail::PaintNow(m_hWnd);
 }
 
-BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd) {
-    Window* w = Find(m_hWnd);
-    if (!w) return FALSE;
-    const DWORD before = w->style;
-    // Visibility and enabling go through ShowWindow and EnableWindow.
-    const DWORD keep = WS_VISIBLE | WS_DISABLED;
-    w->style = (before & keep) | (((before & ~dwRemove) | dwAdd) & ~keep);
-    return w->style != before;
-}
-
 BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd) {
     Window* w = Find(m_hWnd);
     if (!w) return FALSE;
@@ -206,18 +196,6 @@ int CWnd::GetDlgCtrlID() const {
 CWnd* CWnd::GetParent() const {
     Window* w = Find(m_hWnd);
     return w ? FromHandle(w->parent ? w->parent : w->owner) : nullptr;
-}
-
-void CWnd::SetWindowText(LPCTSTR text) {
-    Window* w = Find(m_hWnd);
-    if (!w) return;
-    w->title = text ? text : "";
-    ui::detail::NotifyPlacement(*w);
-}
-
-int CWnd::GetWindowTextLength() const {
-    Window* w = Find(m_hWnd);
-    return w ? static_cast<int>(w->title.size()) : 0;
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {

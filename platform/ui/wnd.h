@@ -48,14 +48,11 @@ public:
     void GetWindowRect(LPRECT lpRect) const;
     void Invalidate(BOOL bErase = TRUE);
     void UpdateWindow();
-    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd);
     BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd);
     DWORD GetStyle() const;
     DWORD GetExStyle() const;
     int GetDlgCtrlID() const;
     CWnd* GetParent() const;
-    void SetWindowText(LPCTSTR text);
-    int GetWindowTextLength() const;
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -83,14 +83,6 @@ void FillRoundRect(CDC& dc, const RECT& r, double radius, COLORREF colour) {
     FillPolygon(dc, path, colour);
 }
 
-void ThickLine(CDC& dc, int x1, int y1, int x2, int y2, int width, COLORREF colour) {
-    CPen pen(PS_SOLID, width, colour);
-    HPEN old = dc.SelectObject(&pen);
-    dc.MoveTo(x1, y1);
-    dc.LineTo(x2, y2);
-    dc.SelectObject(old);
-}
-
 CFont MakeFont(int height, int weight, bool italic) {
     LOGFONTA lf;
     lf.lfHeight = height;

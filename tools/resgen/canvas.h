@@ -47,9 +47,6 @@ void FillPolygon(CDC& dc, std::span<const PointF> points, COLORREF colour);
 std::vector<PointF> RoundRectPath(double left, double top, double right, double bottom, double radius);
 void FillRoundRect(CDC& dc, const RECT& r, double radius, COLORREF colour);
 
-// Straight line of the given width with round ends, through a wide pen.
-void ThickLine(CDC& dc, int x1, int y1, int x2, int y2, int width, COLORREF colour);
-
 // Times New Roman with a cell height in pixels.
 CFont MakeFont(int height, int weight, bool italic = false);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/button_ids.h"
 #include "app/main_frame.h"
 #include "platform/screen/devmode.h"
 #include "platform/ui/framework.h"
@@ -143,14 +144,15 @@ int Session::Run(const char* argv0) {
 void Session::RecordFinalState() {
     CMainFrame* f = frame();
     if (!f) return;
-    static constexpr int kIds[6] = {1, 2, 1, 3, 3, 4};
+    static constexpr UINT kIds[6] = {IDC_FORWARD, IDC_BACK,  IDC_FORWARD,
+                                     IDC_CLOSE,   IDC_CLOSE, IDC_CHANGE_RESOLUTION};
     for (int i = 0; i < 6; ++i) {
         ImageButton* button = ButtonByName(*f, kButtonNames[i]);
         CRect r;
         const bool exists = button->GetSafeHwnd() != nullptr;
         if (exists) button->GetWindowRect(&r);
         gdi::TraceObject rec;
-        rec.Add("op", "button").Add("name", kButtonNames[i]).Add("id", kIds[i]);
+        rec.Add("op", "button").Add("name", kButtonNames[i]).Add("id", static_cast<int>(kIds[i]));
         rec.Add("rect", std::vector<std::int64_t>{r.left, r.top, r.right, r.bottom});
         rec.Add("visible", exists && button->IsWindowVisible() != FALSE);
         rec.Add("enabled", exists && button->IsWindowEnabled() != FALSE);
