@@ -397,7 +397,9 @@ std::unique_ptr<SwayCompositor> SwayCompositor::Start(std::string* error, const 
             raw->wayland_display_ = FindSocket(raw->runtime_dir_, wayland_pattern);
             if (raw->ipc_socket_.empty() || raw->wayland_display_.empty()) return false;
             raw->ipc_socket_ = raw->runtime_dir_ + "/" + raw->ipc_socket_;
-            return raw->Swaymsg({"-t", "get_version"}).status == 0;
+            // Ready once its first output is on (the IPC answers a little earlier).
+            const RunResult outputs = raw->Swaymsg({"-t", "get_outputs", "-r"});
+            return outputs.status == 0 && outputs.out.find("\"active\": true") != std::string::npos;
         },
         alive, kStartTimeoutMs);
     if (ready && options.xwayland) {

@@ -151,7 +151,7 @@ struct SwayOptions {
 };
 
 // sway on the headless backend (pixman renderer, no input devices, cursor
-// hidden). Starts with one output, HEADLESS-1.
+// hidden). Start returns once its one output, HEADLESS-1, is on.
 class SwayCompositor final : public Compositor {
 public:
     static bool Installed();

@@ -1,0 +1,540 @@
+#include "platform/screen/wlr/wlr_driver.h"
+
+#include <poll.h>
+#include <wayland-client.h>
+#include <wlr-output-management-unstable-v1-client-protocol.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/screen/compositor_modes.h"
+#include "platform/screen/devmode.h"
+#include "platform/screen/wayland/output_tracker.h"
+#include "platform/screen/wlr/wlr_modes.h"
+
+namespace screen {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The protocol version this code speaks.
+constexpr std::uint32_t kManagerVersion = 2;
+constexpr int kDefaultReplyTimeoutMs = 3000;
+
+struct Head;
+
+struct Mode {
+    zwlr_output_mode_v1* proxy = nullptr;
+    Head* head = nullptr;
+    CompositorMode info;
+};
+
+struct Head {
+    zwlr_output_head_v1* proxy = nullptr;
+    std::vector<std::unique_ptr<Head>>* owner = nullptr;  // the list this head lives in
+    std::string name;
+    bool enabled = false;
+    std::vector<std::unique_ptr<Mode>> modes;
+    Mode* current = nullptr;
+    int x = 0;
+    int y = 0;
+    std::int32_t transform = 0;
+    wl_fixed_t scale = wl_fixed_from_int(1);
+
+    ~Head() {
+        for (auto& mode : modes) zwlr_output_mode_v1_destroy(mode->proxy);
+        if (proxy) zwlr_output_head_v1_destroy(proxy);
+    }
+
+    std::vector<CompositorMode> Reported() const {
+        std::vector<CompositorMode> list;
+        for (const auto& mode : modes) {
+            CompositorMode info = mode->info;
+            info.current = mode.get() == current;
+            list.push_back(info);
+        }
+        return list;
+    }
+};
+
+// A head as it really is. Some compositors (sway 1.7) report an on head
+// without a mode list as off, with no current mode; its wl_output still
+// tells the truth, and the configuration must keep it on.
+struct HeadView {
+    bool on = false;
+    bool from_output = false;  // the head's own events lacked the state
+    CompositorMode mode;
+    int x = 0;
+    int y = 0;
+    std::int32_t transform = 0;
+    wl_fixed_t scale = wl_fixed_from_int(1);
+};
+
+}  // namespace
+
+struct WlrScreenDriver::Impl {
+    WlrScreenDriver* owner = nullptr;
+    wl_display* display = nullptr;
+    wl_registry* registry = nullptr;
+    zwlr_output_manager_v1* manager = nullptr;
+    std::vector<std::unique_ptr<Head>> heads;
+    wayland::OutputTracker outputs;
+    std::uint32_t serial = 0;
+    bool got_done = false;
+    bool manager_finished = false;
+    bool gone = false;
+    bool gone_reported = false;
+    bool check_mode = false;
+    std::string head_name;
+    DisplayMode last_known;
+    DisplayMode last_notified;
+    std::function<void()> on_gone;
+    int reply_timeout_ms = kDefaultReplyTimeoutMs;
+
+    enum class Outcome { kWaiting, kSucceeded, kFailed, kCancelled };
+    Outcome outcome = Outcome::kWaiting;
+
+    ~Impl() { Close(); }
+
+    void Close() {
+        heads.clear();
+        outputs.Clear();
+        if (manager) zwlr_output_manager_v1_destroy(manager);
+        manager = nullptr;
+        if (registry) wl_registry_destroy(registry);
+        registry = nullptr;
+        if (display) wl_display_disconnect(display);
+        display = nullptr;
+    }
+
+    Head* Target() const {
+        for (const auto& head : heads) {
+            if (head->name == head_name) return head.get();
+        }
+        return nullptr;
+    }
+
+    HeadView View(const Head& head) const {
+        HeadView view;
+        if (head.enabled && head.current) {
+            view.on = true;
+            view.mode = head.current->info;
+            view.x = head.x;
+            view.y = head.y;
+            view.transform = head.transform;
+            view.scale = head.scale;
+        } else if (const wayland::OutputState* output = outputs.Find(head.name)) {
+            view.on = true;
+            view.from_output = true;
+            view.mode = {output->width, output->height, output->refresh_mhz};
+            view.x = output->logical_x;
+            view.y = output->logical_y;
+            view.transform = output->transform;
+            view.scale = wl_fixed_from_double(output->Scale());
+        }
+        return view;
+    }
+
+    DisplayMode ModeOf(const Head& head) const {
+        const HeadView view = View(head);
+        if (!view.on) return {};
+        return {view.mode.width, view.mode.height, RoundedHz(view.mode.refresh_mhz), kCompositorBpp};
+    }
+
+    // The connection failed between prepare_read and read_events.
+    void GoneWhileReading() {
+        gone = true;
+        wl_display_cancel_read(display);
+    }
+
+    // Reads and dispatches what arrives until `done` holds, the time is up or
+    // the connection fails. Never blocks longer than `timeout_ms`.
+    template <typename Done>
+    bool DispatchUntil(Done done, int timeout_ms) {
+        if (!display || gone) return false;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+        for (;;) {
+            if (wl_display_dispatch_pending(display) < 0) {
+                gone = true;
+                return false;
+            }
+            if (done()) return true;
+            if (wl_display_prepare_read(display) != 0) continue;
+            if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+                GoneWhileReading();
+                return false;
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                wl_display_cancel_read(display);
+                return false;
+            }
+            pollfd fd{wl_display_get_fd(display), POLLIN, 0};
+            const int ready = poll(&fd, 1, static_cast<int>(left));
+            if (ready <= 0) {
+                wl_display_cancel_read(display);
+                if (ready < 0 && errno != EINTR) {
+                    gone = true;
+                    return false;
+                }
+                continue;
+            }
+            if (wl_display_read_events(display) < 0) {
+                gone = true;
+                return false;
+            }
+        }
+    }
+
+    bool Sync() {
+        bool synced = false;
+        wl_callback* callback = wl_display_sync(display);
+        static const wl_callback_listener listener = {
+            [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
+        wl_callback_add_listener(callback, &listener, &synced);
+        const bool ok = DispatchUntil([&] { return synced; }, reply_timeout_ms);
+        wl_callback_destroy(callback);
+        return ok;
+    }
+
+    // Announces the head's mode if it differs from the last announcement.
+    void AnnounceIfChanged() {
+        if (!check_mode) return;
+        check_mode = false;
+        const Head* head = Target();
+        if (!head) return;
+        const DisplayMode now = ModeOf(*head);
+        if (now.width <= 0 || now == last_notified) return;
+        last_known = now;
+        last_notified = now;
+        owner->NotifyChanged(now);
+    }
+
+    void ReportGone() {
+        if (!gone || gone_reported) return;
+        gone_reported = true;
+        if (on_gone) on_gone();
+    }
+
+    int Configure(const DisplayMode& request, bool apply);
+
+    // ---- listeners ----
+
+    static void ModeSize(void* data, zwlr_output_mode_v1*, std::int32_t width, std::int32_t height) {
+        auto* mode = static_cast<Mode*>(data);
+        mode->info.width = width;
+        mode->info.height = height;
+    }
+    static void ModeRefresh(void* data, zwlr_output_mode_v1*, std::int32_t refresh) {
+        static_cast<Mode*>(data)->info.refresh_mhz = refresh;
+    }
+    static void ModePreferred(void* data, zwlr_output_mode_v1*) {
+        static_cast<Mode*>(data)->info.preferred = true;
+    }
+    static void ModeFinished(void* data, zwlr_output_mode_v1*) {
+        auto* mode = static_cast<Mode*>(data);
+        Head* head = mode->head;
+        if (head->current == mode) head->current = nullptr;
+        zwlr_output_mode_v1_destroy(mode->proxy);
+        std::erase_if(head->modes, [&](const auto& m) { return m.get() == mode; });
+    }
+    static constexpr zwlr_output_mode_v1_listener kModeListener = {ModeSize, ModeRefresh, ModePreferred,
+                                                                   ModeFinished};
+
+    static void HeadName(void* data, zwlr_output_head_v1*, const char* name) {
+        static_cast<Head*>(data)->name = name ? name : "";
+    }
+    static void HeadDescription(void*, zwlr_output_head_v1*, const char*) {}
+    static void HeadPhysicalSize(void*, zwlr_output_head_v1*, std::int32_t, std::int32_t) {}
+    static void HeadMode(void* data, zwlr_output_head_v1*, zwlr_output_mode_v1* proxy) {
+        auto* head = static_cast<Head*>(data);
+        auto mode = std::make_unique<Mode>();
+        mode->proxy = proxy;
+        mode->head = head;
+        zwlr_output_mode_v1_add_listener(proxy, &kModeListener, mode.get());
+        head->modes.push_back(std::move(mode));
+    }
+    static void HeadEnabled(void* data, zwlr_output_head_v1*, std::int32_t enabled) {
+        auto* head = static_cast<Head*>(data);
+        head->enabled = enabled != 0;
+        if (!head->enabled) head->current = nullptr;
+    }
+    static void HeadCurrentMode(void* data, zwlr_output_head_v1*, zwlr_output_mode_v1* proxy) {
+        auto* head = static_cast<Head*>(data);
+        head->current = nullptr;
+        for (const auto& mode : head->modes) {
+            if (mode->proxy == proxy) head->current = mode.get();
+        }
+    }
+    static void HeadPosition(void* data, zwlr_output_head_v1*, std::int32_t x, std::int32_t y) {
+        static_cast<Head*>(data)->x = x;
+        static_cast<Head*>(data)->y = y;
+    }
+    static void HeadTransform(void* data, zwlr_output_head_v1*, std::int32_t transform) {
+        static_cast<Head*>(data)->transform = transform;
+    }
+    static void HeadScale(void* data, zwlr_output_head_v1*, wl_fixed_t scale) {
+        static_cast<Head*>(data)->scale = scale;
+    }
+    static void HeadFinished(void* data, zwlr_output_head_v1*);
+    static void HeadText(void*, zwlr_output_head_v1*, const char*) {}
+    static constexpr zwlr_output_head_v1_listener kHeadListener = {
+        HeadName,        HeadDescription, HeadPhysicalSize, HeadMode,  HeadEnabled,
+        HeadCurrentMode, HeadPosition,    HeadTransform,    HeadScale, HeadFinished,
+        HeadText,        HeadText,        HeadText};
+
+    static void ManagerHead(void* data, zwlr_output_manager_v1*, zwlr_output_head_v1* proxy) {
+        auto* impl = static_cast<Impl*>(data);
+        auto head = std::make_unique<Head>();
+        head->proxy = proxy;
+        head->owner = &impl->heads;
+        zwlr_output_head_v1_add_listener(proxy, &kHeadListener, head.get());
+        impl->heads.push_back(std::move(head));
+    }
+    static void ManagerDone(void* data, zwlr_output_manager_v1*, std::uint32_t serial) {
+        auto* impl = static_cast<Impl*>(data);
+        impl->serial = serial;
+        impl->got_done = true;
+        impl->check_mode = true;
+        if (const Head* head = impl->Target()) {
+            const DisplayMode now = impl->ModeOf(*head);
+            if (now.width > 0) impl->last_known = now;
+        }
+    }
+    static void ManagerFinished(void* data, zwlr_output_manager_v1*) {
+        static_cast<Impl*>(data)->manager_finished = true;
+    }
+    static constexpr zwlr_output_manager_v1_listener kManagerListener = {ManagerHead, ManagerDone,
+                                                                         ManagerFinished};
+
+    static void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                       std::uint32_t version) {
+        auto* impl = static_cast<Impl*>(data);
+        impl->outputs.OnGlobal(registry, name, interface, version);
+        if (impl->manager || std::strcmp(interface, zwlr_output_manager_v1_interface.name) != 0) return;
+        impl->manager = static_cast<zwlr_output_manager_v1*>(wl_registry_bind(
+            registry, name, &zwlr_output_manager_v1_interface, std::min(version, kManagerVersion)));
+        zwlr_output_manager_v1_add_listener(impl->manager, &kManagerListener, impl);
+    }
+    static void GlobalRemove(void* data, wl_registry*, std::uint32_t name) {
+        static_cast<Impl*>(data)->outputs.OnGlobalRemove(name);
+    }
+    static constexpr wl_registry_listener kRegistryListener = {Global, GlobalRemove};
+
+    static void ConfigSucceeded(void* data, zwlr_output_configuration_v1*) {
+        static_cast<Impl*>(data)->outcome = Outcome::kSucceeded;
+    }
+    static void ConfigFailed(void* data, zwlr_output_configuration_v1*) {
+        static_cast<Impl*>(data)->outcome = Outcome::kFailed;
+    }
+    static void ConfigCancelled(void* data, zwlr_output_configuration_v1*) {
+        static_cast<Impl*>(data)->outcome = Outcome::kCancelled;
+    }
+    static constexpr zwlr_output_configuration_v1_listener kConfigListener = {ConfigSucceeded, ConfigFailed,
+                                                                              ConfigCancelled};
+};
+
+// The head is gone (unplugged, or a virtual output removed): forget it.
+void WlrScreenDriver::Impl::HeadFinished(void* data, zwlr_output_head_v1*) {
+    auto* head = static_cast<Head*>(data);
+    std::erase_if(*head->owner, [&](const auto& h) { return h.get() == head; });
+}
+
+// Builds one configuration holding every head as it is, with the target head
+// in the requested mode, and asks the compositor to test or apply it.
+int WlrScreenDriver::Impl::Configure(const DisplayMode& request, bool apply) {
+    if (!display || gone || !manager || manager_finished) return DISP_CHANGE_FAILED;
+    // Catch up first, so the configuration names the latest serial and heads.
+    if (!Sync()) return DISP_CHANGE_FAILED;
+    Head* target = Target();
+    if (!target || !View(*target).on) return DISP_CHANGE_FAILED;
+
+    const std::vector<CompositorMode> reported = target->Reported();
+    std::vector<std::size_t> index;
+    const std::vector<CompositorMode> offered = wlr::OfferedModes(reported, &index);
+    const ModeChoice choice = ChooseMode(offered, request);
+    if (choice.kind == ModeChoice::kBadMode) return DISP_CHANGE_BADMODE;
+
+    zwlr_output_configuration_v1* config = zwlr_output_manager_v1_create_configuration(manager, serial);
+    outcome = Outcome::kWaiting;
+    zwlr_output_configuration_v1_add_listener(config, &kConfigListener, this);
+    std::vector<zwlr_output_configuration_head_v1*> config_heads;
+    for (const auto& head : heads) {
+        const HeadView view = View(*head);
+        if (!view.on) {
+            zwlr_output_configuration_v1_disable_head(config, head->proxy);
+            continue;
+        }
+        zwlr_output_configuration_head_v1* config_head =
+            zwlr_output_configuration_v1_enable_head(config, head->proxy);
+        config_heads.push_back(config_head);
+        if (head.get() == target && choice.kind == ModeChoice::kListed) {
+            zwlr_output_configuration_head_v1_set_mode(config_head,
+                                                       target->modes[index[choice.index]]->proxy);
+        } else if (head.get() == target) {
+            zwlr_output_configuration_head_v1_set_custom_mode(config_head, request.width, request.height,
+                                                              choice.refresh_mhz);
+        } else if (head->current && !view.from_output) {
+            zwlr_output_configuration_head_v1_set_mode(config_head, head->current->proxy);
+        } else {
+            zwlr_output_configuration_head_v1_set_custom_mode(config_head, view.mode.width, view.mode.height,
+                                                              view.mode.refresh_mhz);
+        }
+        zwlr_output_configuration_head_v1_set_position(config_head, view.x, view.y);
+        zwlr_output_configuration_head_v1_set_transform(config_head, view.transform);
+        zwlr_output_configuration_head_v1_set_scale(config_head, view.scale);
+    }
+    if (apply) {
+        zwlr_output_configuration_v1_apply(config);
+    } else {
+        zwlr_output_configuration_v1_test(config);
+    }
+    DispatchUntil([&] { return outcome != Outcome::kWaiting; }, reply_timeout_ms);
+    for (auto* config_head : config_heads) zwlr_output_configuration_head_v1_destroy(config_head);
+    zwlr_output_configuration_v1_destroy(config);
+    if (display && !gone) wl_display_flush(display);
+
+    if (outcome != Outcome::kSucceeded) return DISP_CHANGE_FAILED;
+    // The new state follows the answer; read it before reporting success.
+    if (apply) Sync();
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+WlrScreenDriver::WlrScreenDriver() : impl_(std::make_unique<Impl>()) {
+    impl_->owner = this;
+}
+
+WlrScreenDriver::~WlrScreenDriver() = default;
+
+bool WlrScreenDriver::Open(const std::string& display_name, const std::string& head_name,
+                           std::string* error) {
+    auto fresh = std::make_unique<Impl>();
+    fresh->owner = this;
+    fresh->on_gone = std::move(impl_->on_gone);
+    fresh->reply_timeout_ms = impl_->reply_timeout_ms;
+    impl_ = std::move(fresh);
+    Impl& d = *impl_;
+    const auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        d.Close();
+        return false;
+    };
+    d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
+    if (!d.display) return fail("cannot connect to the Wayland compositor");
+    d.outputs.SetChangedCallback([&d] { d.check_mode = true; });
+    d.registry = wl_display_get_registry(d.display);
+    wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
+    if (!d.Sync()) return fail("the Wayland compositor does not answer");
+    if (!d.manager)
+        return fail("the compositor does not offer wlr-output-management (zwlr_output_manager_v1)");
+    // The heads, then (one more round) the outputs' modes.
+    if (!d.DispatchUntil([&] { return d.got_done; }, d.reply_timeout_ms) || !d.Sync()) {
+        return fail("the compositor did not list its outputs");
+    }
+    if (!head_name.empty()) {
+        d.head_name = head_name;
+        if (!d.Target()) return fail("the compositor has no output named " + head_name);
+    } else {
+        for (const auto& head : d.heads) {
+            if (d.View(*head).on && !head->name.empty()) {
+                d.head_name = head->name;
+                break;
+            }
+        }
+        if (d.head_name.empty()) return fail("the compositor has no enabled output");
+    }
+    d.last_known = d.ModeOf(*d.Target());
+    d.last_notified = d.last_known;
+    d.check_mode = false;
+    return true;
+}
+
+bool WlrScreenDriver::Offered(const std::string& display_name) {
+    wl_display* display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
+    if (!display) return false;
+    bool offered = false;
+    wl_registry* registry = wl_display_get_registry(display);
+    static const wl_registry_listener listener = {
+        [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+            if (std::strcmp(interface, zwlr_output_manager_v1_interface.name) == 0)
+                *static_cast<bool*>(data) = true;
+        },
+        [](void*, wl_registry*, std::uint32_t) {}};
+    wl_registry_add_listener(registry, &listener, &offered);
+    wl_display_roundtrip(display);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return offered;
+}
+
+const std::string& WlrScreenDriver::HeadName() const {
+    return impl_->head_name;
+}
+
+DisplayMode WlrScreenDriver::Current() const {
+    if (const Head* head = impl_->Target()) {
+        const DisplayMode now = impl_->ModeOf(*head);
+        if (now.width > 0) return now;
+    }
+    return impl_->last_known;
+}
+
+int WlrScreenDriver::TestMode(const DisplayMode& mode) {
+    const int result = impl_->Configure(mode, false);
+    impl_->ReportGone();
+    return result;
+}
+
+int WlrScreenDriver::SetMode(const DisplayMode& mode) {
+    const int result = impl_->Configure(mode, true);
+    impl_->AnnounceIfChanged();
+    impl_->ReportGone();
+    return result;
+}
+
+int WlrScreenDriver::ConnectionFd() const {
+    return impl_->display ? wl_display_get_fd(impl_->display) : -1;
+}
+
+void WlrScreenDriver::ProcessPendingEvents() {
+    Impl& d = *impl_;
+    if (d.display && !d.gone) d.DispatchUntil([] { return true; }, 0);
+    if (d.display && !d.gone) {
+        // Read whatever is waiting on the socket without blocking.
+        if (wl_display_prepare_read(d.display) == 0) {
+            pollfd fd{wl_display_get_fd(d.display), POLLIN, 0};
+            if (poll(&fd, 1, 0) > 0) {
+                if ((fd.revents & (POLLHUP | POLLERR)) && !(fd.revents & POLLIN)) {
+                    d.GoneWhileReading();
+                } else if (wl_display_read_events(d.display) < 0) {
+                    d.gone = true;
+                }
+            } else {
+                wl_display_cancel_read(d.display);
+            }
+        }
+        if (!d.gone && wl_display_dispatch_pending(d.display) < 0) d.gone = true;
+        if (!d.gone) wl_display_flush(d.display);
+    }
+    d.AnnounceIfChanged();
+    d.ReportGone();
+}
+
+bool WlrScreenDriver::ServerGone() const {
+    return impl_->gone;
+}
+
+void WlrScreenDriver::SetServerGoneCallback(std::function<void()> callback) {
+    impl_->on_gone = std::move(callback);
+}
+
+void WlrScreenDriver::SetReplyTimeout(int milliseconds) {
+    impl_->reply_timeout_ms = std::max(0, milliseconds);
+}
+
+}  // namespace screen
