@@ -1,5 +1,8 @@
 #include "tools/adjust/monitor_choice.h"
 
+#include <cstdlib>
+
+#include "platform/screen/wayland/wayland_monitors.h"
 #include "platform/screen/xrandr/xrandr_driver.h"
 #include "tools/adjust/monitor_report.h"
 
@@ -41,8 +44,19 @@ std::optional<int> ChooseMonitor(std::span<const screen::Monitor> monitors, cons
 }
 
 int ListMonitors(bool json, std::ostream& out, std::ostream& err) {
-    screen::XrandrScreenDriver randr;
     std::string error;
+    // A Wayland session's own outputs; XWayland would only show copies.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) {
+        std::vector<screen::Monitor> monitors;
+        if (!screen::wayland::ReadMonitors({}, &monitors, &error)) {
+            err << kProgram << ": cannot list the monitors: " << error << "\n";
+            return 1;
+        }
+        out << (json ? MonitorsJson(monitors) : MonitorsText(monitors));
+        return 0;
+    }
+    screen::XrandrScreenDriver randr;
     if (!randr.Open({}, &error)) {
         err << kProgram << ": cannot list the monitors: " << error << "\n";
         return 1;

@@ -19,8 +19,9 @@ namespace adjust {
 std::optional<int> ChooseMonitor(std::span<const screen::Monitor> monitors, const std::string& requested,
                                  std::ostream& err, std::string* chosen);
 
-// --list-monitors [--json]: the monitors of the X display in $DISPLAY on
-// `out`; 0, or 1 with the reason on `err` when there is no display to ask.
+// --list-monitors [--json]: the monitors of the Wayland desktop in
+// $WAYLAND_DISPLAY, else of the X display in $DISPLAY, on `out`; 0, or 1 with
+// the reason on `err` when there is no display to ask.
 int ListMonitors(bool json, std::ostream& out, std::ostream& err);
 
 }  // namespace adjust

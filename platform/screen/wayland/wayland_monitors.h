@@ -1,0 +1,23 @@
+// The monitors of a Wayland desktop, as the compositor describes its outputs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/screen/drm_edid.h"
+#include "platform/screen/monitor.h"
+
+namespace screen::wayland {
+
+// Connects to `display_name` (empty: $WAYLAND_DISPLAY) and reads every
+// output: from wlroots' output management where the compositor offers it
+// (disabled heads included, with their make, model and serial), else from
+// wl_output. Wayland knows no primary monitor: the output that shows a
+// picture at the desktop's top left stands for it, and the list is ordered
+// by place, outputs without a picture last. Each monitor's EDID comes from DRM by connector name; without
+// one, the make, model and serial the compositor reports fill in. False with `error` set when the compositor
+// cannot be reached.
+bool ReadMonitors(const std::string& display_name, std::vector<Monitor>* monitors, std::string* error,
+                  const std::string& drm_dir = kDrmClassPath);
+
+}  // namespace screen::wayland

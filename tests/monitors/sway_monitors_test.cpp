@@ -1,0 +1,44 @@
+// corvane-adjust --list-monitors on sway's headless backend with two outputs:
+// the compositor's outputs, their modes and what it reports in place of EDID.
+#include <gtest/gtest.h>
+
+#include "tests/wayland/compositor.h"
+
+namespace {
+
+TEST(SwayMonitors, ListShowsEveryOutputWithItsModeAndNoEdid) {
+    if (!wltest::SwayCompositor::Installed()) GTEST_SKIP() << "sway is not installed";
+    std::string error;
+    auto sway = wltest::SwayCompositor::Start(&error);
+    ASSERT_TRUE(sway) << error;
+    ASSERT_EQ(sway->CreateOutput(&error), "HEADLESS-2") << error;
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "1024x768@60Hz"}).status, 0);
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-2", "mode", "800x600@75Hz", "position", "1024", "0"}).status,
+              0);
+    const std::string program = sway->ExecutableForUser(CORVANE_ADJUST_PATH, &error);
+    ASSERT_FALSE(program.empty()) << error;
+
+    const wltest::RunResult json = sway->Run({program, "--list-monitors", "--json"}, {{"DISPLAY", ""}});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.err, "");
+    // Headless outputs have no DRM connector, so no EDID; the first stands for the primary.
+    EXPECT_EQ(json.out,
+              "[\n"
+              R"(  {"name":"HEADLESS-1","connector":"unknown","primary":true,)"
+              R"("current":{"width":1024,"height":768,"refresh":60},"edid":null,"edid_error":"no EDID"},)"
+              "\n"
+              R"(  {"name":"HEADLESS-2","connector":"unknown","primary":false,)"
+              R"("current":{"width":800,"height":600,"refresh":75},"edid":null,"edid_error":"no EDID"})"
+              "\n]\n");
+
+    const wltest::RunResult text = sway->Run({program, "--list-monitors"}, {{"DISPLAY", ""}});
+    ASSERT_EQ(text.status, 0) << text.err;
+    // The text form adds what the compositor reports in place of EDID.
+    EXPECT_EQ(text.out,
+              "HEADLESS-1 (primary)\n  connector:    unknown\n  current mode: 1024x768 at 60 Hz\n"
+              "  EDID:         none (no EDID)\n  make:         headless\n  model:        headless\n\n"
+              "HEADLESS-2\n  connector:    unknown\n  current mode: 800x600 at 75 Hz\n"
+              "  EDID:         none (no EDID)\n  make:         headless\n  model:        headless\n");
+}
+
+}  // namespace
