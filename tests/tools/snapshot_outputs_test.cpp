@@ -56,7 +56,7 @@ TEST_F(SnapshotOutputs, CommittedFileAppearsWholeUnderItsName) {
     EXPECT_EQ(line, "line");
 }
 
-TEST_F(SnapshotOutputs, DiscardedOrUnrenamableFileLeavesNothingBehind) {
+TEST_F(SnapshotOutputs, DiscardedFileOrDirectoryTargetLeavesNothingBehind) {
     {
         std::ofstream(dir_ / "keep.png") << "old";
         snapshot::OutputFile out;
@@ -69,10 +69,26 @@ TEST_F(SnapshotOutputs, DiscardedOrUnrenamableFileLeavesNothingBehind) {
     fs::create_directory(dir_ / "taken");
     snapshot::OutputFile out;
     std::string error;
-    ASSERT_TRUE(out.Open((dir_ / "taken").string(), &error));
-    EXPECT_FALSE(out.Commit(&error));
+    EXPECT_FALSE(out.Open((dir_ / "taken").string(), &error)) << "a directory is no output file";
     EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
     EXPECT_EQ(Entries(), (std::vector<std::string>{"keep.png", "taken"}));
+}
+
+TEST_F(SnapshotOutputs, ALinkOrDeviceIsWrittenThroughAndNeverReplaced) {
+    std::ofstream(dir_ / "target.jsonl") << "old";
+    fs::create_symlink(dir_ / "target.jsonl", dir_ / "link.jsonl");
+    snapshot::OutputFile out;
+    std::string error;
+    ASSERT_TRUE(out.Open((dir_ / "link.jsonl").string(), &error)) << error;
+    std::fputs("new\n", out.file());
+    ASSERT_TRUE(out.Commit(&error)) << error;
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.jsonl"));
+    EXPECT_EQ(fs::file_size(dir_ / "target.jsonl"), 4u);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"link.jsonl", "target.jsonl"}));
+
+    ASSERT_TRUE(out.Open("/dev/null", &error)) << error;
+    ASSERT_TRUE(out.Commit(&error)) << error;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 TEST_F(SnapshotOutputs, MissingDirectoryIsRefusedAtOpen) {
@@ -90,7 +106,7 @@ TEST_F(SnapshotOutputs, ToolFailsWithStatus2WhenAnOutputCannotBeWritten) {
     fs::create_directory(dir_ / "taken.png");
     EXPECT_EQ(Tool("--trace " + d + "/t.jsonl --png " + d + "/taken.png"), 2);
     EXPECT_EQ(Tool("--mode 0x0 --png " + d + "/empty.png"), 2) << "nothing to draw is no picture";
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"t.jsonl", "taken.png"})) << "no partial files";
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"taken.png"})) << "no partial files";
 
     EXPECT_EQ(Tool("--mode 1024x768/7"), 2);
     EXPECT_EQ(Tool("--png " + d + "/ok.png --trace " + d + "/ok.jsonl"), 0);

@@ -16,6 +16,15 @@ OutputFile::~OutputFile() {
 bool OutputFile::Open(const std::string& path, std::string* error) {
     Discard();
     path_ = path;
+    // Only a plain file is replaced by a rename. Anything else that exists (a
+    // symbolic link such as /dev/stdout, a device, a pipe) is written directly,
+    // so the rename can never put a file in its place.
+    struct stat info;
+    if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        file_ = std::fopen(path.c_str(), "wb");
+        if (!file_ && error) *error = "cannot write " + path + ": " + std::strerror(errno);
+        return file_ != nullptr;
+    }
     std::string temp = path + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
@@ -45,6 +54,10 @@ bool OutputFile::Commit(std::string* error) {
     const bool written = std::fflush(file_) == 0 && !std::ferror(file_);
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
+    if (temp_path_.empty()) {  // written directly
+        if (!(written && closed) && error) *error = "cannot write " + path_ + ": " + std::strerror(errno);
+        return written && closed;
+    }
     if (!written || !closed || std::rename(temp_path_.c_str(), path_.c_str()) != 0) {
         if (error) *error = "cannot write " + path_ + ": " + std::strerror(errno);
         std::remove(temp_path_.c_str());

@@ -1,5 +1,7 @@
 // An output file that appears whole or not at all: it is written under a
 // temporary name in the same directory and renamed over the target at the end.
+// Anything but a plain file (a symbolic link such as /dev/stdout, a device,
+// a pipe) is written directly and never replaced.
 #pragma once
 
 #include <cstdio>
