@@ -42,6 +42,11 @@ void StreamFill(Surface& s, const Box& box, Pixel color) {
 
 void FillBox(Surface& s, const Box& box, Pixel color) {
     if (box.empty()) return;
+    if (s.column_batching() && box.left == 0 && box.top == 0 && box.right == s.width() &&
+        box.bottom == s.height()) {
+        s.Fill(color);  // the surface paints it, with any columns drawn over it
+        return;
+    }
 #if defined(__SSE2__)
     constexpr std::int64_t kStreamBytes = 16 << 20;
     if (static_cast<std::int64_t>(box.right - box.left) * (box.bottom - box.top) * 4 >= kStreamBytes) {

@@ -1,5 +1,6 @@
 // One-pixel Bresenham lines, clipped analytically so that far-out end points
 // cost nothing: only the visible part of the major axis is walked.
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 
@@ -104,6 +105,19 @@ void Segment(Surface& s, POINT a, POINT b, const CosmeticPen& pen, int phase) {
     }
 }
 
+// A solid vertical segment is one column; the surface batches columns so
+// that runs of them are painted row by row.
+bool AddSolidColumn(Surface& s, POINT a, POINT b, const CosmeticPen& pen) {
+    if (a.x != b.x || pen.dotted || !s.column_batching()) return false;
+    // Downward: rows a.y .. b.y - 1; upward: rows b.y + 1 .. a.y.
+    const i64 top = a.y <= b.y ? i64{a.y} : i64{b.y} + 1;
+    const i64 bottom = a.y <= b.y ? i64{b.y} : i64{a.y} + 1;
+    const int t = static_cast<int>(std::clamp<i64>(top, 0, s.height()));
+    const int bt = static_cast<int>(std::clamp<i64>(bottom, 0, s.height()));
+    s.AddColumn(a.x, t, bt, pen.color);
+    return true;
+}
+
 }  // namespace
 
 void CosmeticPolyline(Surface& s, const POINT* pts, int count, const CosmeticPen& pen) {
@@ -112,7 +126,7 @@ void CosmeticPolyline(Surface& s, const POINT* pts, int count, const CosmeticPen
     for (int i = 0; i + 1 < count; ++i) {
         const POINT a = pts[i];
         const POINT b = pts[i + 1];
-        if (s.width() > 0 && s.height() > 0) Segment(s, a, b, pen, phase);
+        if (s.width() > 0 && s.height() > 0 && !AddSolidColumn(s, a, b, pen)) Segment(s, a, b, pen, phase);
         const i64 len =
             std::max(std::llabs(static_cast<i64>(b.x) - a.x), std::llabs(static_cast<i64>(b.y) - a.y));
         phase = static_cast<int>((phase + len) % kDotPeriod);

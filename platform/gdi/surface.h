@@ -29,26 +29,66 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
+    // Every pixel accessor first paints the columns still batched, so what
+    // it reads or overwrites is exactly what unbatched drawing would give.
     Pixel* row(int y) {
+        Settle();
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }
     const Pixel* row(int y) const {
+        Settle();
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }
     Pixel at(int x, int y) const { return row(y)[x]; }
     void set(int x, int y, Pixel p) { row(y)[x] = p; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
-    std::vector<Pixel>& pixels() { return pixels_; }
-    const std::vector<Pixel>& pixels() const { return pixels_; }
+    std::vector<Pixel>& pixels() {
+        Settle();
+        return pixels_;
+    }
+    const std::vector<Pixel>& pixels() const {
+        Settle();
+        return pixels_;
+    }
+
+    // Fills the whole surface. The fill waits like a column batch, so that
+    // columns drawn over it are painted in the same pass.
+    void Fill(Pixel color);
+
+    // One-pixel column [top, bottom) at x in one colour, already clipped to
+    // the surface. Columns drawn one by one touch a new cache line per pixel;
+    // batched, they are painted row by row, in the order they were added,
+    // before anything reads or overwrites the surface.
+    void AddColumn(int x, int top, int bottom, Pixel color);
+    // Batching is on by default. Off, the drawing primitives paint columns
+    // and whole-surface fills themselves, at once (tests compare the two).
+    void SetColumnBatching(bool on);
+    bool column_batching() const { return batching_; }
 
     // Resource number the pixels were loaded from, or -1; traces report it.
     int resource_id = -1;
 
 private:
+    struct Column {
+        int x, top, bottom;
+        Pixel color;
+    };
+
     Surface(int width, int height);
+    void Settle() const {
+        if (fill_pending_ || !columns_.empty()) Paint();
+    }
+    void Paint() const;
+    void PaintFill(const Column* first, const Column* last) const;
+
     int width_;
     int height_;
-    std::vector<Pixel> pixels_;
+    // Mutable: reading a surface paints its batched columns first.
+    mutable std::vector<Pixel> pixels_;
+    mutable std::vector<Column> columns_;
+    mutable bool fill_pending_ = false;
+    Pixel fill_color_ = 0;
+    bool batching_ = true;
 };
 
 using SurfacePtr = std::shared_ptr<Surface>;
