@@ -486,11 +486,18 @@ std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error) {
     }
     mutter->bus_address_ = "unix:path=" + bus_socket;
 
+    // mutter keeps monitors.xml here when a change is made persistent.
+    const std::string config_dir = dir + "/config";
+    if (mkdir(config_dir.c_str(), 0700) != 0 ||
+        chown(config_dir.c_str(), mutter->user_.uid, mutter->user_.gid) != 0) {
+        if (error) *error = "cannot create " + config_dir;
+        return nullptr;
+    }
     const std::string display_name = "wayland-corvane";
     const Env env = mutter->ClientEnv({{"DISPLAY", mutter->xvfb_->DisplayName()},
                                        {"MUTTER_DEBUG_DUMMY_MODE_SPECS", "1024x768:1280x1024:800x600"},
                                        {"GSETTINGS_BACKEND", "memory"},
-                                       {"XDG_CONFIG_HOME", dir + "/config"}});
+                                       {"XDG_CONFIG_HOME", config_dir}});
     mutter->main_ = Process::Start(
         mutter->user_, {"mutter", "--nested", "--wayland", "--no-x11", "--wayland-display=" + display_name},
         env, dir, error);

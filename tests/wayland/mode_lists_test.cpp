@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/screen/compositor_modes.h"
+#include "platform/screen/gnome/mutter_state.h"
 #include "platform/screen/wlr/wlr_modes.h"
 
 namespace {
@@ -107,6 +108,61 @@ TEST(WlrOfferedModes, StandInModesOfModelessHeadsOfferNothing) {
     EXPECT_EQ(index, (std::vector<std::size_t>{1, 2}));
     const std::vector<CompositorMode> single_preferred = {{1920, 1080, 60000, true, true}};
     EXPECT_EQ(screen::wlr::OfferedModes(single_preferred, &index).size(), 1u);
+}
+
+// One 2560x1440 panel at 150 % beside a 1920x1080 one, positions in
+// physical pixels, and a third monitor switched off.
+screen::gnome::MutterState ThreeMonitors(std::uint32_t layout_mode) {
+    using screen::gnome::MutterMode;
+    screen::gnome::MutterState state;
+    state.layout_mode = layout_mode;
+    state.monitors = {
+        {"eDP-1",
+         {MutterMode{"2560x1440@59.951", 2560, 1440, 59.951, {1.0, 1.25, 1.5, 2.0}, true, true},
+          MutterMode{"1920x1080@60.000", 1920, 1080, 60.0, {1.0, 2.0}, false, false}}},
+        {"DP-2", {MutterMode{"1920x1080@60.000", 1920, 1080, 60.0, {1.0, 2.0}, true, true}}},
+        {"HDMI-1", {MutterMode{"1024x768@60.004", 1024, 768, 60.004, {1.0}, false, true}}},
+    };
+    state.logical_monitors = {{0, 0, 1.5, 0, true, {"eDP-1"}}, {2560, 0, 1.0, 0, false, {"DP-2"}}};
+    return state;
+}
+
+TEST(MutterLayout, KeepsTheOthersAndFallsBackToASupportedScale) {
+    using screen::gnome::LogicalMonitorConfig;
+    const auto state = ThreeMonitors(screen::gnome::kLayoutPhysical);
+    const auto layout = screen::gnome::LayoutWithMode(state, "eDP-1", "1920x1080@60.000");
+    ASSERT_TRUE(layout);
+    // 150 % is not offered at 1920x1080: the closest offered scale is taken.
+    // DP-2 follows the narrower panel; HDMI-1 stays off.
+    const std::vector<LogicalMonitorConfig> expected = {
+        {0, 0, 1.0, 0, true, {{"eDP-1", "1920x1080@60.000"}}},
+        {1920, 0, 1.0, 0, false, {{"DP-2", "1920x1080@60.000"}}}};
+    EXPECT_EQ(*layout, expected);
+
+    const auto logical = screen::gnome::LayoutWithMode(ThreeMonitors(screen::gnome::kLayoutLogical), "eDP-1",
+                                                       "1920x1080@60.000");
+    ASSERT_TRUE(logical);
+    // In logical pixels the panel was 2560 / 1.5 = 1707 wide and is now 1920.
+    EXPECT_EQ((*logical)[1].x, 2560 + (1920 - 1707));
+
+    EXPECT_FALSE(screen::gnome::LayoutWithMode(state, "eDP-1", "640x480@60.000"));
+    EXPECT_FALSE(screen::gnome::LayoutWithMode(state, "VGA-1", "1920x1080@60.000"));
+    // A monitor that shows nothing has no mode to change.
+    EXPECT_FALSE(screen::gnome::LayoutWithMode(state, "HDMI-1", "1024x768@60.004"));
+}
+
+TEST(MutterLayout, TargetIsTheNamedThenThePrimaryMonitor) {
+    auto state = ThreeMonitors(screen::gnome::kLayoutLogical);
+    EXPECT_EQ(state.Target("")->connector, "eDP-1");
+    EXPECT_EQ(state.Target("DP-2")->connector, "DP-2");
+    EXPECT_EQ(state.Target("VGA-1"), nullptr);
+    state.logical_monitors[0].primary = false;
+    state.logical_monitors[1].primary = true;
+    EXPECT_EQ(state.Target("")->connector, "DP-2");
+    // 59.951 Hz reads as 60.
+    const auto modes = screen::gnome::CompositorModes(state.monitors[0]);
+    EXPECT_EQ(modes[0].refresh_mhz, 59951);
+    EXPECT_EQ(screen::RoundedHz(modes[0].refresh_mhz), 60);
 }
 
 }  // namespace
