@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -111,6 +112,30 @@ bool GetTestUser(TestUser* user, std::string* error) {
     if (LookUpUser(kTestUserName, user)) return true;
     if (error) *error = std::string("cannot create the user ") + kTestUserName + ": " + added.output;
     return false;
+}
+
+int RunAsUser(const TestUser& user, const std::function<int()>& body, int timeout_ms) {
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (user.uid != geteuid()) {
+            if (setgroups(1, &user.gid) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0) _exit(126);
+        }
+        const int result = body();
+        std::fflush(nullptr);
+        _exit(result & 0xff);
+    }
+    int status = 0;
+    const bool ended =
+        WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, [] { return true; }, timeout_ms);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // ---- Process ----

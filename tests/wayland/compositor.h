@@ -23,6 +23,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -44,6 +45,11 @@ struct TestUser {
 // The unprivileged test user when running as root (created if missing), the
 // current user otherwise.
 bool GetTestUser(TestUser* user, std::string* error);
+
+// Runs `body` in a child process as `user` (X servers of a compositor admit
+// only their user) and returns its result, 0..255; -1 when the child
+// crashed or took longer than `timeout_ms` (then it is killed).
+int RunAsUser(const TestUser& user, const std::function<int()>& body, int timeout_ms = 20000);
 
 // What a finished program did.
 struct RunResult {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -73,6 +74,7 @@ struct XrandrScreenDriver::Impl {
     std::string last_notified_output;
     std::function<void()> on_gone;
     bool gone_reported = false;
+    bool xwayland_reported = false;
 
     bool Usable() const { return display && !errors.gone; }
 
@@ -271,11 +273,30 @@ struct XrandrScreenDriver::Impl {
         return DISP_CHANGE_SUCCESSFUL;
     }
 
+    // Whether the target is an XWayland output; says so on stderr once.
+    bool ShownThroughXwayland(XRRScreenResources& res, const Target& target) {
+        if (!target.crtc) return false;
+        for (int i = 0; i < target.info->noutput; ++i) {
+            if (!xrandr::IsXwaylandOutput(OutputName(res, target.info->outputs[i]))) continue;
+            if (!xwayland_reported) {
+                std::fprintf(
+                    stderr,
+                    "%s: the X server is XWayland, which cannot change the monitor's mode; run without "
+                    "DISPLAY on a Wayland desktop to change it through the compositor\n",
+                    program_invocation_short_name);
+                xwayland_reported = true;
+            }
+            return true;
+        }
+        return false;
+    }
+
     int Change(const DisplayMode& mode, bool apply) {
         if (!Usable() || !randr) return DISP_CHANGE_FAILED;
         Resources res(XRRGetScreenResourcesCurrent(display, root));
         if (!res) return DISP_CHANGE_FAILED;
         Target target = PickTarget(*res);
+        if (ShownThroughXwayland(*res, target)) return DISP_CHANGE_FAILED;
         RRMode id = None;
         const int result = Resolve(*res, target, mode, &id);
         if (result != DISP_CHANGE_SUCCESSFUL || errors.gone) return errors.gone ? DISP_CHANGE_FAILED : result;

@@ -43,4 +43,8 @@ int BitsPerPixel(int depth, std::span<const PixmapFormat> formats) {
     return depth;
 }
 
+bool IsXwaylandOutput(std::string_view name) {
+    return name.starts_with("XWAYLAND");
+}
+
 }  // namespace screen::xrandr

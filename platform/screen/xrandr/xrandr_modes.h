@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "platform/screen/driver.h"
 
@@ -38,6 +39,11 @@ struct PixmapFormat {
     int depth = 0;
     int bits_per_pixel = 0;
 };
+
+// XWayland names its outputs XWAYLAND0, XWAYLAND1, ... Its RandR only
+// pretends to change modes (it scales the picture), so such outputs are
+// never changed through X: the compositor owns the monitor.
+bool IsXwaylandOutput(std::string_view name);
 
 // Bits per pixel of the screen: the pixmap format of its depth (a 24-bit
 // screen stores 32), or the depth itself when no format lists it.
