@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/screen/driver.h"
+#include "platform/screen/event_driver.h"
 
 namespace screen {
 
-class GnomeScreenDriver final : public ScreenDriver {
+class GnomeScreenDriver final : public EventScreenDriver {
 public:
     GnomeScreenDriver();
     ~GnomeScreenDriver() override;
@@ -43,10 +43,10 @@ public:
     // For the event loop, as with the other drivers: poll() ConnectionFd for
     // reading (it may also want POLLOUT: WantsWrite), then
     // ProcessPendingEvents, which follows MonitorsChanged.
-    int ConnectionFd() const;
+    int ConnectionFd() const override;
     bool WantsWrite() const;
-    void ProcessPendingEvents();
-    bool ServerGone() const;
+    void ProcessPendingEvents() override;
+    bool ServerGone() const override;
     void SetServerGoneCallback(std::function<void()> callback);
 
     // How long a call may wait for the service (default 3 s).

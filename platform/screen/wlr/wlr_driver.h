@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/screen/driver.h"
+#include "platform/screen/event_driver.h"
 
 namespace screen {
 
-class WlrScreenDriver final : public ScreenDriver {
+class WlrScreenDriver final : public EventScreenDriver {
 public:
     WlrScreenDriver();
     ~WlrScreenDriver() override;
@@ -44,13 +44,13 @@ public:
 
     // For the event loop: poll() this for reading, then ProcessPendingEvents
     // (also before blocking: driver calls may read events). -1 when closed.
-    int ConnectionFd() const;
+    int ConnectionFd() const override;
     // Reads what the compositor sent and announces a changed mode once,
     // whoever changed it.
-    void ProcessPendingEvents();
+    void ProcessPendingEvents() override;
     // The compositor went away; the driver keeps answering from the last
     // mode it knew, and every change fails. The callback runs once.
-    bool ServerGone() const;
+    bool ServerGone() const override;
     void SetServerGoneCallback(std::function<void()> callback);
 
     // How long a test or change may wait for the compositor's answer.

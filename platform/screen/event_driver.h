@@ -1,0 +1,21 @@
+// A screen driver with a connection of its own to the display server or the
+// compositor, and the shape the host's event loop needs of it.
+#pragma once
+
+#include "platform/screen/driver.h"
+
+namespace screen {
+
+class EventScreenDriver : public ScreenDriver {
+public:
+    // poll() this for reading, then call ProcessPendingEvents (also before
+    // blocking: driver calls may have read events already). -1 when closed.
+    virtual int ConnectionFd() const = 0;
+    // Reads what arrived and announces a changed mode once.
+    virtual void ProcessPendingEvents() = 0;
+    // The other side went away; the driver keeps answering from the last
+    // mode it knew and every change fails.
+    virtual bool ServerGone() const = 0;
+};
+
+}  // namespace screen

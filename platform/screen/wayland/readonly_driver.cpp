@@ -1,0 +1,185 @@
+#include "platform/screen/wayland/readonly_driver.h"
+
+#include <errno.h>
+#include <poll.h>
+#include <wayland-client.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "platform/screen/compositor_modes.h"
+#include "platform/screen/devmode.h"
+#include "platform/screen/wayland/output_tracker.h"
+
+namespace screen {
+namespace {
+
+constexpr int kReplyTimeoutMs = 3000;
+
+}  // namespace
+
+struct WaylandReadOnlyScreenDriver::Impl {
+    WaylandReadOnlyScreenDriver* owner = nullptr;
+    wl_display* display = nullptr;
+    wl_registry* registry = nullptr;
+    wayland::OutputTracker outputs;
+    std::string output;
+    DisplayMode last_known;
+    DisplayMode last_notified;
+    bool check = false;
+    bool gone = false;
+    bool said_missing = false;
+
+    ~Impl() {
+        outputs.Clear();
+        if (registry) wl_registry_destroy(registry);
+        if (display) wl_display_disconnect(display);
+    }
+
+    static void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                       std::uint32_t version) {
+        static_cast<Impl*>(data)->outputs.OnGlobal(registry, name, interface, version);
+    }
+    static void GlobalRemove(void* data, wl_registry*, std::uint32_t name) {
+        static_cast<Impl*>(data)->outputs.OnGlobalRemove(name);
+    }
+    static constexpr wl_registry_listener kRegistryListener = {Global, GlobalRemove};
+
+    // Reads and dispatches until a sync round trip completes, within the time-out.
+    bool RoundTrip() {
+        bool done = false;
+        wl_callback* callback = wl_display_sync(display);
+        static const wl_callback_listener listener = {
+            [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
+        wl_callback_add_listener(callback, &listener, &done);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+        while (!done && !gone) {
+            if (wl_display_dispatch_pending(display) < 0) {
+                gone = true;
+                break;
+            }
+            if (done) break;
+            if (wl_display_prepare_read(display) != 0) continue;
+            wl_display_flush(display);
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            pollfd fd{wl_display_get_fd(display), POLLIN, 0};
+            if (left <= 0 || poll(&fd, 1, static_cast<int>(left)) <= 0) {
+                wl_display_cancel_read(display);
+                if (left <= 0) break;
+                continue;
+            }
+            if (wl_display_read_events(display) < 0) gone = true;
+        }
+        wl_callback_destroy(callback);
+        return done;
+    }
+
+    DisplayMode Read() const {
+        const wayland::OutputState* state = outputs.Find(output);
+        if (!state) return {};
+        return {state->width, state->height, RoundedHz(state->refresh_mhz), kCompositorBpp};
+    }
+
+    int Refuse() {
+        if (!said_missing) {
+            std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, MissingLine());
+            said_missing = true;
+        }
+        return DISP_CHANGE_FAILED;
+    }
+};
+
+WaylandReadOnlyScreenDriver::WaylandReadOnlyScreenDriver() : impl_(std::make_unique<Impl>()) {
+    impl_->owner = this;
+}
+
+WaylandReadOnlyScreenDriver::~WaylandReadOnlyScreenDriver() = default;
+
+const char* WaylandReadOnlyScreenDriver::MissingLine() {
+    return "this compositor offers neither wlr-output-management nor GNOME's DisplayConfig, so the mode "
+           "cannot be changed from here; change it in the desktop's display settings";
+}
+
+bool WaylandReadOnlyScreenDriver::Open(const std::string& display_name, const std::string& output,
+                                       std::string* error) {
+    impl_ = std::make_unique<Impl>();
+    impl_->owner = this;
+    Impl& d = *impl_;
+    const auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        impl_ = std::make_unique<Impl>();
+        impl_->owner = this;
+        return false;
+    };
+    d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
+    if (!d.display) return fail("cannot connect to the Wayland compositor");
+    d.registry = wl_display_get_registry(d.display);
+    wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
+    d.outputs.SetChangedCallback([&d] { d.check = true; });
+    // Globals first, then the outputs' state.
+    if (!d.RoundTrip() || !d.RoundTrip()) return fail("the Wayland compositor does not answer");
+    if (!output.empty()) {
+        if (!d.outputs.Find(output)) return fail("the compositor has no output named " + output);
+        d.output = output;
+    } else {
+        const auto all = d.outputs.Outputs();
+        if (all.empty()) return fail("the compositor has no output");
+        d.output = all.front()->name;
+    }
+    d.last_known = d.Read();
+    d.last_notified = d.last_known;
+    d.check = false;
+    return true;
+}
+
+const std::string& WaylandReadOnlyScreenDriver::OutputName() const {
+    return impl_->output;
+}
+
+DisplayMode WaylandReadOnlyScreenDriver::Current() const {
+    const DisplayMode now = impl_->Read();
+    return now.width > 0 ? now : impl_->last_known;
+}
+
+int WaylandReadOnlyScreenDriver::TestMode(const DisplayMode&) {
+    return impl_->Refuse();
+}
+
+int WaylandReadOnlyScreenDriver::SetMode(const DisplayMode&) {
+    return impl_->Refuse();
+}
+
+int WaylandReadOnlyScreenDriver::ConnectionFd() const {
+    return impl_->display ? wl_display_get_fd(impl_->display) : -1;
+}
+
+void WaylandReadOnlyScreenDriver::ProcessPendingEvents() {
+    Impl& d = *impl_;
+    if (d.display && !d.gone) {
+        if (wl_display_prepare_read(d.display) == 0) {
+            pollfd fd{wl_display_get_fd(d.display), POLLIN, 0};
+            if (poll(&fd, 1, 0) > 0) {
+                if (wl_display_read_events(d.display) < 0) d.gone = true;
+            } else {
+                wl_display_cancel_read(d.display);
+            }
+        }
+        if (!d.gone && wl_display_dispatch_pending(d.display) < 0) d.gone = true;
+        if (!d.gone) wl_display_flush(d.display);
+    }
+    if (!d.check) return;
+    d.check = false;
+    const DisplayMode now = d.Read();
+    if (now.width <= 0 || now == d.last_notified) return;
+    d.last_known = now;
+    d.last_notified = now;
+    NotifyChanged(now);
+}
+
+bool WaylandReadOnlyScreenDriver::ServerGone() const {
+    return impl_->gone;
+}
+
+}  // namespace screen
