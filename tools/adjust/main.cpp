@@ -1,14 +1,17 @@
 // corvane-adjust: the wizard on the user's desktop, on the monitor chosen with
 // --monitor or else the primary; --list-monitors prints them. It reads no
-// files or settings; the screen's mode comes from RandR on X11, or from SDL
-// (read-only) elsewhere. No exit path restores the mode.
+// files or settings; the screen's mode comes from RandR on X11, from the
+// compositor on Wayland (wlroots output management, GNOME's DisplayConfig, or
+// read-only), or from SDL (read-only) elsewhere. No exit path restores the mode.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "platform/host/sdl/sdl_host.h"
 #include "platform/host/sdl/sdl_screen_driver.h"
+#include "platform/screen/compositor/compositor_driver.h"
 #include "platform/screen/xrandr/xrandr_driver.h"
 #include "platform/ui/afxwin.h"
 #include "platform/ui/framework.h"
@@ -44,6 +47,7 @@ int main(int argc, char** argv) {
 
     screen::XrandrScreenDriver randr;
     host::SdlScreenDriver sdl_modes(host.window());
+    std::unique_ptr<screen::EventScreenDriver> compositor_modes;
     bool monitor_lost = false;
     if (host.X11Window() != 0 && randr.Open({}, &error)) {
         std::string monitor;
@@ -76,12 +80,27 @@ int main(int argc, char** argv) {
                                                 : host::SdlHost::SourceState::kQuiet;
         });
     } else {
-        if (!options.monitor.empty()) {
-            std::fprintf(stderr, "%s: --monitor needs an X display with RandR\n", kProgram);
-            return 1;
+        // On Wayland the compositor owns the modes: ask it, not SDL.
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if (wayland && *wayland)
+            compositor_modes = screen::OpenCompositorScreenDriver({}, options.monitor, &error);
+        if (compositor_modes) {
+            screen::SetDriver(compositor_modes.get());
+            host.AddSource(compositor_modes->ConnectionFd(), [driver = compositor_modes.get()] {
+                driver->ProcessPendingEvents();
+                if (driver->ServerGone()) return host::SdlHost::SourceState::kGone;
+                return ui::QueuedMessageCount() > 0 ? host::SdlHost::SourceState::kChanged
+                                                    : host::SdlHost::SourceState::kQuiet;
+            });
+        } else {
+            if (!options.monitor.empty()) {
+                std::fprintf(stderr, "%s: --monitor needs an X display with RandR or a Wayland compositor\n",
+                             kProgram);
+                return 1;
+            }
+            screen::SetDriver(&sdl_modes);
+            host.SetDisplayEventHandler([&sdl_modes] { sdl_modes.Refresh(); });
         }
-        screen::SetDriver(&sdl_modes);
-        host.SetDisplayEventHandler([&sdl_modes] { sdl_modes.Refresh(); });
     }
 
     char* args[] = {argv[0], nullptr};
