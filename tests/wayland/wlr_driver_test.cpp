@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <unistd.h>
 
 #include <regex>
 #include <string>
@@ -160,6 +161,57 @@ TEST_F(WlrDriverTest, ActsOnTheNamedHeadAndKeepsTheOthers) {
     std::string error;
     EXPECT_FALSE(missing.Open(sway->WaylandSocketPath(), "NO-SUCH-OUTPUT", &error));
     EXPECT_NE(error.find("NO-SUCH-OUTPUT"), std::string::npos);
+}
+
+// A sway nested in the test's sway (wlroots' Wayland backend): its outputs
+// are windows of the outer one, so closing a window unplugs an output.
+TEST_F(WlrDriverTest, AHeadUnpluggedBetweenTestAndChangeFails) {
+    const std::string dir = sway->RuntimeDir() + "/nested";
+    ASSERT_EQ(
+        sway->Run({"sh", "-c", "mkdir -m 700 " + dir + " && echo 'xwayland disable' > " + dir + "/config"})
+            .status,
+        0);
+    std::string error;
+    auto nested = sway->Launch({"sway", "-c", dir + "/config"},
+                               {{"XDG_RUNTIME_DIR", dir},
+                                {"WLR_BACKENDS", "wayland"},
+                                {"WLR_RENDERER", "pixman"},
+                                {"WLR_LIBINPUT_NO_DEVICES", "1"},
+                                {"WAYLAND_DISPLAY", sway->WaylandSocketPath()}},
+                               &error);
+    ASSERT_TRUE(nested) << error;
+    const auto nested_msg = [&](const std::string& args) {
+        return sway->Run({"sh", "-c", "swaymsg -s " + dir + "/sway-ipc.*.sock " + args});
+    };
+    for (int i = 0; i < 100 && nested_msg("-t get_outputs").out.find("WL-1") == std::string::npos; ++i) {
+        usleep(50000);
+    }
+    ASSERT_EQ(nested_msg("create_output").status, 0);
+    for (int i = 0; i < 100 && nested_msg("-t get_outputs").out.find("WL-2") == std::string::npos; ++i) {
+        usleep(50000);
+    }
+
+    WlrScreenDriver driver;
+    ASSERT_TRUE(driver.Open(dir + "/wayland-1", "WL-2", &error)) << error;
+    const DisplayMode before = driver.Current();
+    EXPECT_GT(before.width, 0);
+    EXPECT_EQ(driver.TestMode({800, 600, 60, 32}), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_EQ(sway->Swaymsg({"[title=\"wlroots - WL-2\"] kill"}).status, 0);
+    for (int i = 0; i < 100 && nested_msg("-t get_outputs").out.find("WL-2") != std::string::npos; ++i) {
+        usleep(50000);
+    }
+    ASSERT_EQ(nested_msg("-t get_outputs").out.find("WL-2"), std::string::npos);
+    EXPECT_EQ(driver.SetMode({800, 600, 60, 32}), DISP_CHANGE_FAILED);
+    EXPECT_EQ(driver.Current(), before);
+    EXPECT_FALSE(driver.ServerGone());
+
+    // The output left is still changed as before.
+    WlrScreenDriver first;
+    ASSERT_TRUE(first.Open(dir + "/wayland-1", "WL-1", &error)) << error;
+    EXPECT_EQ(first.SetMode({800, 600, 60, 32}), DISP_CHANGE_SUCCESSFUL);
+    // Outputs of the Wayland backend have no refresh rate (0).
+    EXPECT_EQ(first.Current().width, 800);
+    EXPECT_EQ(first.Current().height, 600);
 }
 
 TEST_F(WlrDriverTest, TheCompositorGoingAwayIsReportedOnce) {
