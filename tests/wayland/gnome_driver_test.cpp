@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
@@ -90,6 +91,18 @@ TEST_F(GnomeDriverTest, FollowsAnotherProgramsChange) {
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard[0], (DisplayMode{800, 600, 60, 32}));
     EXPECT_EQ(driver.Current(), heard[0]);
+}
+
+TEST_F(GnomeDriverTest, AServiceThatStopsAnsweringTimesOut) {
+    driver.SetReplyTimeout(300);
+    ASSERT_EQ(kill(mutter->Pid(), SIGSTOP), 0);
+    const int tested = driver.TestMode({1280, 1024, 60, 32});
+    const int set = driver.SetMode({1280, 1024, 60, 32});
+    kill(mutter->Pid(), SIGCONT);
+    EXPECT_EQ(tested, DISP_CHANGE_FAILED);
+    EXPECT_EQ(set, DISP_CHANGE_FAILED);
+    EXPECT_NE(driver.LastError().find("Timeout"), std::string::npos) << driver.LastError();
+    EXPECT_EQ(driver.Current(), (DisplayMode{1024, 768, 60, 32}));
 }
 
 // ---- a stand-in service on a bus of our own ----

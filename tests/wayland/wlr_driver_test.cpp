@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <regex>
@@ -232,6 +233,21 @@ TEST_F(WlrDriverTest, TheCompositorGoingAwayIsReportedOnce) {
     EXPECT_EQ(driver.SetMode({1280, 1024, 60, 32}), DISP_CHANGE_FAILED);
     EXPECT_EQ(driver.Current(), before);
     EXPECT_EQ(gone, 1);
+}
+
+TEST_F(WlrDriverTest, ACompositorThatStopsAnsweringTimesOut) {
+    WlrScreenDriver driver;
+    Open(driver);
+    driver.SetReplyTimeout(300);
+    ASSERT_EQ(kill(sway->Pid(), SIGSTOP), 0);
+    const int tested = driver.TestMode({1280, 1024, 60, 32});
+    const int set = driver.SetMode({1280, 1024, 60, 32});
+    kill(sway->Pid(), SIGCONT);
+    EXPECT_EQ(tested, DISP_CHANGE_FAILED);
+    EXPECT_EQ(set, DISP_CHANGE_FAILED);
+    // Once it answers again, so does the driver.
+    driver.SetReplyTimeout(3000);
+    EXPECT_EQ(driver.TestMode({1280, 1024, 60, 32}), DISP_CHANGE_SUCCESSFUL);
 }
 
 TEST(WlrDriver, NoCompositorIsAClearError) {
