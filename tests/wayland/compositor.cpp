@@ -474,7 +474,7 @@ bool MutterCompositor::Installed() {
            xtest::ProgramInstalled("dbus-daemon") && xtest::ProgramInstalled("gdbus");
 }
 
-std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error) {
+std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error, int monitors) {
     std::unique_ptr<MutterCompositor> mutter(new MutterCompositor);
     if (!mutter->MakeRuntimeDir(error)) return nullptr;
     const std::string& dir = mutter->runtime_dir_;
@@ -519,10 +519,12 @@ std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error) {
         return nullptr;
     }
     const std::string display_name = "wayland-corvane";
-    const Env env = mutter->ClientEnv({{"DISPLAY", mutter->xvfb_->DisplayName()},
-                                       {"MUTTER_DEBUG_DUMMY_MODE_SPECS", "1024x768:1280x1024:800x600"},
-                                       {"GSETTINGS_BACKEND", "memory"},
-                                       {"XDG_CONFIG_HOME", config_dir}});
+    Env extra = {{"DISPLAY", mutter->xvfb_->DisplayName()},
+                 {"MUTTER_DEBUG_DUMMY_MODE_SPECS", "1024x768:1280x1024:800x600"},
+                 {"GSETTINGS_BACKEND", "memory"},
+                 {"XDG_CONFIG_HOME", config_dir}};
+    if (monitors > 1) extra.emplace_back("MUTTER_DEBUG_NUM_DUMMY_MONITORS", std::to_string(monitors));
+    const Env env = mutter->ClientEnv(extra);
     mutter->main_ = Process::Start(
         mutter->user_, {"mutter", "--nested", "--wayland", "--no-x11", "--wayland-display=" + display_name},
         env, dir, error);

@@ -184,7 +184,8 @@ private:
 class MutterCompositor final : public Compositor {
 public:
     static bool Installed();
-    static std::unique_ptr<MutterCompositor> Start(std::string* error);
+    // `monitors` > 1 asks for that many dummy monitors (MUTTER_DEBUG_NUM_DUMMY_MONITORS).
+    static std::unique_ptr<MutterCompositor> Start(std::string* error, int monitors = 1);
 
     std::string BusAddress() const override { return bus_address_; }
     // The Xvfb mutter draws its nested window on (for screenshots and clicks).

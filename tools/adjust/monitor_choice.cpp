@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/screen/gnome/gnome_driver.h"
+#include "platform/screen/gnome/mutter_monitors.h"
 #include "platform/screen/wayland/wayland_monitors.h"
 #include "platform/screen/xrandr/xrandr_driver.h"
 #include "tools/adjust/monitor_report.h"
@@ -49,7 +51,15 @@ int ListMonitors(bool json, std::ostream& out, std::ostream& err) {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (wayland && *wayland) {
         std::vector<screen::Monitor> monitors;
-        if (!screen::wayland::ReadMonitors({}, &monitors, &error)) {
+        // GNOME names its monitors on the session bus only.
+        if (screen::GnomeScreenDriver::Offered()) {
+            screen::GnomeScreenDriver gnome;
+            if (!gnome.Open({}, {}, &error)) {
+                err << kProgram << ": cannot list the monitors: " << error << "\n";
+                return 1;
+            }
+            monitors = screen::gnome::MonitorsOf(gnome.State());
+        } else if (!screen::wayland::ReadMonitors({}, &monitors, &error)) {
             err << kProgram << ": cannot list the monitors: " << error << "\n";
             return 1;
         }

@@ -20,8 +20,10 @@ std::optional<int> ChooseMonitor(std::span<const screen::Monitor> monitors, cons
                                  std::ostream& err, std::string* chosen);
 
 // --list-monitors [--json]: the monitors of the Wayland desktop in
-// $WAYLAND_DISPLAY, else of the X display in $DISPLAY, on `out`; 0, or 1 with
-// the reason on `err` when there is no display to ask.
+// $WAYLAND_DISPLAY (from GNOME's DisplayConfig where the session bus offers
+// it, else from the compositor's outputs), else of the X display in
+// $DISPLAY, on `out`; 0, or 1 with the reason on `err` when there is no
+// display to ask.
 int ListMonitors(bool json, std::ostream& out, std::ostream& err);
 
 }  // namespace adjust

@@ -94,6 +94,9 @@ int ReadMonitor(sd_bus_message* m, gnome::MutterMonitor* monitor) {
     int r = sd_bus_message_read(m, "(ssss)", &connector, &vendor, &product, &serial);
     if (r < 0) return r;
     monitor->connector = connector;
+    monitor->vendor = vendor;
+    monitor->product = product;
+    monitor->serial = serial;
     if ((r = sd_bus_message_enter_container(m, SD_BUS_TYPE_ARRAY, "(siiddada{sv})")) < 0) return r;
     while ((r = sd_bus_message_enter_container(m, SD_BUS_TYPE_STRUCT, "siiddada{sv}")) > 0) {
         gnome::MutterMode mode;
@@ -395,6 +398,10 @@ bool GnomeScreenDriver::Offered(const std::string& bus_address) {
 
 const std::string& GnomeScreenDriver::Connector() const {
     return impl_->connector;
+}
+
+const gnome::MutterState& GnomeScreenDriver::State() const {
+    return impl_->state;
 }
 
 DisplayMode GnomeScreenDriver::Current() const {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/screen/event_driver.h"
+#include "platform/screen/gnome/mutter_state.h"
 
 namespace screen {
 
@@ -34,6 +35,8 @@ public:
 
     // The monitor acted on (e.g. "DP-1"); empty before Open.
     const std::string& Connector() const;
+    // Every monitor and logical monitor as last read.
+    const gnome::MutterState& State() const;
 
     DisplayMode Current() const override;
     int TestMode(const DisplayMode& mode) override;

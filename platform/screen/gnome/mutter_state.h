@@ -25,6 +25,9 @@ struct MutterMode {
 struct MutterMonitor {
     std::string connector;  // e.g. "DP-1"
     std::vector<MutterMode> modes;
+    std::string vendor;  // as the monitor reports them; may be empty
+    std::string product;
+    std::string serial;
     const MutterMode* Current() const;
 };
 

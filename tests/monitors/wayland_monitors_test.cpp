@@ -1,5 +1,6 @@
-// corvane-adjust --list-monitors on sway's headless backend with two outputs:
-// the compositor's outputs, their modes and what it reports in place of EDID.
+// corvane-adjust --list-monitors on Wayland desktops with two monitors: sway's
+// headless backend and mutter nested with two dummy monitors; their outputs,
+// modes and what the compositor reports in place of EDID.
 #include <gtest/gtest.h>
 
 #include "tests/wayland/compositor.h"
@@ -39,6 +40,35 @@ TEST(SwayMonitors, ListShowsEveryOutputWithItsModeAndNoEdid) {
               "  EDID:         none (no EDID)\n  make:         headless\n  model:        headless\n\n"
               "HEADLESS-2\n  connector:    unknown\n  current mode: 800x600 at 75 Hz\n"
               "  EDID:         none (no EDID)\n  make:         headless\n  model:        headless\n");
+}
+
+// mutter names its monitors and its primary on DisplayConfig only.
+TEST(MutterMonitors, ListShowsBothDummyMonitorsFromDisplayConfig) {
+    if (!wltest::MutterCompositor::Installed()) GTEST_SKIP() << "mutter is not installed";
+    std::string error;
+    auto mutter = wltest::MutterCompositor::Start(&error, 2);
+    ASSERT_TRUE(mutter) << error;
+    const std::string program = mutter->ExecutableForUser(CORVANE_ADJUST_PATH, &error);
+    ASSERT_FALSE(program.empty()) << error;
+
+    const wltest::RunResult json = mutter->Run({program, "--list-monitors", "--json"}, {{"DISPLAY", ""}});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out,
+              "[\n"
+              R"(  {"name":"LVDS1","connector":"eDP/LVDS","primary":true,)"
+              R"("current":{"width":1024,"height":768,"refresh":60},"edid":null,"edid_error":"no EDID"},)"
+              "\n"
+              R"(  {"name":"LVDS2","connector":"eDP/LVDS","primary":false,)"
+              R"("current":{"width":1024,"height":768,"refresh":60},"edid":null,"edid_error":"no EDID"})"
+              "\n]\n");
+
+    const wltest::RunResult text = mutter->Run({program, "--list-monitors"}, {{"DISPLAY", ""}});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("\n\nLVDS2\n  connector:    eDP/LVDS\n  current mode: 1024x768 at 60 Hz\n"
+                            "  EDID:         none (no EDID)\n  make:         MetaProducts Inc.\n"
+                            "  model:        MetaMonitor\n  serial:       0xC0FFEE-2\n"),
+              std::string::npos)
+        << text.out;
 }
 
 }  // namespace
