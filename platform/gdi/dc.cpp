@@ -302,7 +302,11 @@ BOOL CDC::TextOut(int x, int y, std::string_view text) {
     if (!state_.font) state_.font = gdi::StockSystemFont();
     const gdi::FontData& font = *state_.font;
     SIZE size;
-    if (font.font) size = font.font->Measure(text);
+    if (font.font) {
+        const gdi::Pixel bk = gdi::ToPixel(state_.bk_color);
+        size = font.font->DrawText(surface(), x, y, text, gdi::ToPixel(state_.text_color),
+                                   state_.bk_mode == OPAQUE ? &bk : nullptr);
+    }
     if (trace_) {
         TraceObject t;
         t.Add("op", "text").Add("x", x).Add("y", y).Add("text", std::string(text));
@@ -313,14 +317,6 @@ BOOL CDC::TextOut(int x, int y, std::string_view text) {
         t.Add("bkcolor", gdi::ColorHex(state_.bk_color)).Add("cx", size.cx).Add("cy", size.cy);
         Trace(t);
     }
-    gdi::Surface* s = surface();
-    if (!s || !font.font || text.empty()) return TRUE;
-    if (state_.bk_mode == OPAQUE) {
-        RECT cell{x, y, gdi::ClampToInt(static_cast<long long>(x) + size.cx),
-                  gdi::ClampToInt(static_cast<long long>(y) + font.font->height())};
-        gdi::raster::FillRect(*s, cell, gdi::ToPixel(state_.bk_color));
-    }
-    font.font->Draw(*s, x, y, text, gdi::ToPixel(state_.text_color));
     return TRUE;
 }
 

@@ -31,7 +31,14 @@ public:
     SIZE Measure(std::string_view text) const;
     // Draws text with the cell's top-left at (x, y): baseline at y + ascent.
     // Antialiased coverage blends color over what is already there.
-    virtual void Draw(Surface& s, int x, int y, std::string_view text, Pixel color) const = 0;
+    void Draw(Surface& s, int x, int y, std::string_view text, Pixel color) const {
+        DrawText(&s, x, y, text, color, nullptr);
+    }
+    // TextOut in one pass over the glyphs: with opaque_bk, first fills the
+    // cell [x, x + cx) x [y, y + height) with it; then draws as Draw does.
+    // Returns the extent, as Measure does; a null surface only measures.
+    virtual SIZE DrawText(Surface* s, int x, int y, std::string_view text, Pixel color,
+                          const Pixel* opaque_bk) const = 0;
 };
 
 // Resolves a font description: fontconfig match of face name, weight and

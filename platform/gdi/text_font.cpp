@@ -4,6 +4,11 @@
 #include <climits>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "platform/gdi/raster.h"
 #include "platform/gdi/text_internal.h"
 
 namespace gdi::text {
@@ -54,6 +59,11 @@ inline std::uint32_t BlendChannel(std::uint32_t d, std::uint32_t c, std::uint32_
     const int q = v >= 0 ? (v + 127) / 255 : -((-v + 127) / 255);
     return static_cast<std::uint32_t>(static_cast<int>(d) + q);
 }
+
+constexpr Pixel kWhite = 0x00FFFFFF;
+// White pixels after each row of a glyph's ink, so that groups of four never
+// read past it.
+constexpr std::size_t kInkPad = 3;
 
 inline Pixel Blend(Pixel dst, Pixel color, std::uint32_t a) {
     if (a == 255) return color;
@@ -161,40 +171,117 @@ const Glyph& FtSizedFont::glyph(unsigned char c) const {
     return g;
 }
 
-void FtSizedFont::Draw(Surface& s, int x, int y, std::string_view text, Pixel color) const {
-    const std::int64_t width = s.width();
-    const std::int64_t height = s.height();
-    if (width <= 0 || height <= 0) return;
+const Pixel* FtSizedFont::WhiteBlendTable(Pixel color) const {
+    if (!white_blend_valid_ || white_blend_color_ != color) {
+        for (std::uint32_t a = 0; a < 256; ++a) white_blend_[a] = Blend(kWhite, color, a);
+        white_blend_color_ = color;
+        white_blend_valid_ = true;
+    }
+    return white_blend_.data();
+}
+
+void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c,
+                            Pixel color) const {
+    const Glyph& g = glyphs_[c];
+    const std::int64_t x0 = std::max<std::int64_t>(gx, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(gx + g.width, s.width());
+    const std::int64_t y0 = std::max<std::int64_t>(gy, 0);
+    const std::int64_t y1 = std::min<std::int64_t>(gy + g.rows, s.height());
+    if (x0 >= x1 || y0 >= y1) return;
+    const Pixel* table = WhiteBlendTable(color);
+    std::vector<std::uint8_t> scratch;
+    const std::uint8_t* coverage = g.coverage.data();
+    const Pixel* ink = nullptr;
+    if (g.coverage.empty()) {
+        Glyph again;
+        if (!Render(c, &again, &scratch) || again.width != g.width || again.rows != g.rows) return;
+        coverage = scratch.data();
+    } else {
+        Glyph& cached = glyphs_[c];
+        if (cached.ink.empty() || cached.ink_color != color) {
+            const std::size_t w = static_cast<std::size_t>(g.width);
+            cached.ink.assign(static_cast<std::size_t>(g.rows) * (w + kInkPad), kWhite);
+            for (std::size_t r = 0; r < static_cast<std::size_t>(g.rows); ++r) {
+                for (std::size_t k = 0; k < w; ++k)
+                    cached.ink[r * (w + kInkPad) + k] = table[cached.coverage[r * w + k]];
+            }
+            cached.ink_color = color;
+        }
+        ink = cached.ink.data();
+    }
+    const std::size_t n = static_cast<std::size_t>(x1 - x0);
+    // Whole groups of four may run up to three pixels past the glyph, while
+    // on the surface: the ink there is white, written only over white.
+    const std::size_t n_groups =
+        std::min<std::size_t>((n + 3) & ~std::size_t{3}, static_cast<std::size_t>(s.width() - x0));
+    for (std::int64_t py = y0; py < y1; ++py) {
+        const std::int64_t offset = (py - gy) * g.width + (x0 - gx);
+        Pixel* dst = s.row(static_cast<int>(py)) + x0;
+        const std::uint8_t* src = coverage + offset;
+        std::size_t k = 0;
+        if (ink) {
+            const Pixel* ink_row = ink + (py - gy) * (g.width + kInkPad) + (x0 - gx);
+#if defined(__SSE2__)
+            // Four pixels at a time where all four are white: each becomes
+            // its ink pixel (the blend over white, white where nothing is
+            // covered).
+            const __m128i white = _mm_set1_epi32(static_cast<int>(kWhite));
+            for (; k + 4 <= n_groups; k += 4) {
+                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + k));
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(d, white)) == 0xFFFF) {
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink_row + k)));
+                    continue;
+                }
+                for (std::size_t j = k; j < std::min(k + 4, n); ++j) {
+                    if (src[j] != 0) dst[j] = dst[j] == kWhite ? ink_row[j] : Blend(dst[j], color, src[j]);
+                }
+            }
+#endif
+            for (; k < n; ++k) {
+                if (src[k] != 0) dst[k] = dst[k] == kWhite ? ink_row[k] : Blend(dst[k], color, src[k]);
+            }
+            continue;
+        }
+        for (; k < n; ++k) {
+            const std::uint32_t a = src[k];
+            if (a != 0) dst[k] = dst[k] == kWhite ? table[a] : Blend(dst[k], color, a);
+        }
+    }
+}
+
+SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixel color,
+                           const Pixel* opaque_bk) const {
+    // Each glyph is looked up once: its advance gives the extent, which the
+    // opaque cell needs before any glyph is drawn, and its place.
+    std::int64_t cx = 0;
+    for (const char ch : text) {
+        cx += glyph(static_cast<unsigned char>(ch)).advance;
+        if (cx >= INT_MAX) {
+            cx = INT_MAX;
+            break;
+        }
+    }
+    const SIZE size{static_cast<int>(cx), height()};
+    if (!s || s->width() <= 0 || s->height() <= 0 || text.empty()) return size;
+    if (opaque_bk) {
+        const auto clamp = [](std::int64_t v) {
+            return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+        };
+        const RECT cell{x, y, clamp(static_cast<std::int64_t>(x) + size.cx),
+                        clamp(static_cast<std::int64_t>(y) + height())};
+        raster::FillRect(*s, cell, *opaque_bk);
+    }
     color &= 0xFFFFFF;
     const std::int64_t baseline = static_cast<std::int64_t>(y) + metrics_.ascent;
     std::int64_t pen = x;
-    std::vector<std::uint8_t> scratch;
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        const Glyph& g = glyph(c);
-        const std::int64_t gx = pen + g.left;
-        const std::int64_t gy = baseline - g.top;
+        const Glyph& g = glyphs_[c];  // loaded by the measuring pass
+        DrawGlyph(*s, pen + g.left, baseline - g.top, c, color);
         pen += g.advance;
-        const std::int64_t x0 = std::max<std::int64_t>(gx, 0);
-        const std::int64_t x1 = std::min<std::int64_t>(gx + g.width, width);
-        const std::int64_t y0 = std::max<std::int64_t>(gy, 0);
-        const std::int64_t y1 = std::min<std::int64_t>(gy + g.rows, height);
-        if (x0 >= x1 || y0 >= y1) continue;
-        const std::uint8_t* coverage = g.coverage.data();
-        if (g.coverage.empty()) {
-            Glyph again;
-            if (!Render(c, &again, &scratch) || again.width != g.width || again.rows != g.rows) continue;
-            coverage = scratch.data();
-        }
-        for (std::int64_t py = y0; py < y1; ++py) {
-            const std::uint8_t* src = coverage + (py - gy) * g.width;
-            Pixel* dst = s.row(static_cast<int>(py));
-            for (std::int64_t px = x0; px < x1; ++px) {
-                const std::uint32_t a = src[px - gx];
-                if (a != 0) dst[px] = Blend(dst[px], color, a);
-            }
-        }
     }
+    return size;
 }
 
 SIZE SizedFont::Measure(std::string_view text) const {

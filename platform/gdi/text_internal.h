@@ -57,6 +57,10 @@ struct Glyph {
     int width = 0;
     int rows = 0;
     std::vector<std::uint8_t> coverage;  // width * rows, top row first; empty if not cached
+    // The glyph drawn in ink_color over white, width * rows; empty until
+    // first drawn in that colour.
+    std::vector<Pixel> ink;
+    Pixel ink_color = 0;
 };
 
 // Ppem and cell metrics from the face's Windows ascent and descent
@@ -81,12 +85,16 @@ public:
     std::string family() const override { return face_.file->family; }
     std::string style() const override { return face_.file->style; }
     int advance(unsigned char c) const override { return glyph(c).advance; }
-    void Draw(Surface& s, int x, int y, std::string_view text, Pixel color) const override;
+    SIZE DrawText(Surface* s, int x, int y, std::string_view text, Pixel color,
+                  const Pixel* opaque_bk) const override;
 
 private:
     FtSizedFont(const MatchedFace& face, FT_Size size, CellMetrics metrics)
         : face_(face), size_(size), metrics_(metrics) {}
     const Glyph& glyph(unsigned char c) const;
+    // The blend of each coverage value over white, for the last colour drawn.
+    const Pixel* WhiteBlendTable(Pixel color) const;
+    void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color) const;
     // Loads and renders c at this size; fills *g's metrics and
     // *coverage (top row first). Returns false when there is no ink.
     bool Render(unsigned char c, Glyph* g, std::vector<std::uint8_t>* coverage) const;
@@ -95,6 +103,9 @@ private:
     FT_Size size_;  // owned by the face, which lives for the process
     CellMetrics metrics_;
     mutable std::array<Glyph, 256> glyphs_;
+    mutable std::array<Pixel, 256> white_blend_{};
+    mutable Pixel white_blend_color_ = 0;
+    mutable bool white_blend_valid_ = false;
 };
 
 }  // namespace gdi::text

@@ -1,0 +1,107 @@
+// Text over white takes whole groups of precomputed ink pixels; over anything
+// else each pixel is blended. Both must give the same pixels.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/gdi/text.h"
+
+namespace gdi::text {
+namespace {
+
+constexpr Pixel kWhite = 0xFFFFFF;
+constexpr Pixel kMarker = 0xFEFEFE;  // not white: forces the per-pixel blend around it
+
+std::shared_ptr<const SizedFont> Font(int height, int weight = FW_NORMAL, bool italic = false) {
+    LOGFONTA lf{};
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.lfItalic = italic ? 1 : 0;
+    std::strcpy(lf.lfFaceName, "Times New Roman");
+    return ResolveFont(lf);
+}
+
+SurfacePtr White(int w, int h) {
+    SurfacePtr s = Surface::Create(w, h);
+    std::fill(s->pixels().begin(), s->pixels().end(), kWhite);
+    return s;
+}
+
+// Every pixel but the markers must match between a plain white surface and
+// one with a marker every `step` pixels.
+void ExpectSameOffMarkers(const Surface& plain, const Surface& marked, int step) {
+    int compared = 0, inked = 0;
+    for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+            if ((y * plain.width() + x) % step == 0) continue;
+            ASSERT_EQ(plain.at(x, y), marked.at(x, y)) << "pixel " << x << "," << y;
+            ++compared;
+            inked += plain.at(x, y) != kWhite;
+        }
+    }
+    EXPECT_GT(inked, 100) << "the text drew too little to compare";
+    EXPECT_GT(compared, 0);
+}
+
+struct Case {
+    const char* name;
+    int height, weight;
+    bool italic;
+    int x, y;  // place of the text; partly off the surface in some cases
+    Pixel color;
+    bool opaque;
+};
+
+TEST(TextBlend, GroupsOverWhiteMatchPixelBlends) {
+    const Case cases[] = {
+        {"black on white", 26, FW_NORMAL, false, 3, 2, 0x000000, false},
+        {"opaque title", 26, FW_BOLD, false, 1, 0, 0x000000, true},
+        {"red, off the left", 20, FW_NORMAL, false, -7, 5, 0xFF0000, false},
+        {"blue, off the right and bottom", 31, FW_NORMAL, false, 60, 20, 0x0000FF, false},
+        {"italic overlaps its neighbours", 26, FW_NORMAL, true, 2, 4, 0x208040, false},
+    };
+    const std::string text = "Wg|fj Step 1: AVA 0123 \"Pitch\"";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto font = Font(c.height, c.weight, c.italic);
+        ASSERT_NE(font, nullptr);
+        for (const int step : {5, 7, 13}) {
+            SurfacePtr plain = White(173, 41);
+            SurfacePtr marked = White(173, 41);
+            for (std::size_t i = 0; i < marked->pixels().size(); i += static_cast<std::size_t>(step))
+                marked->pixels()[i] = kMarker;
+            const Pixel bk = kWhite;
+            font->DrawText(plain.get(), c.x, c.y, text, c.color, c.opaque ? &bk : nullptr);
+            font->DrawText(marked.get(), c.x, c.y, text, c.color, c.opaque ? &bk : nullptr);
+            ExpectSameOffMarkers(*plain, *marked, step);
+        }
+    }
+}
+
+TEST(TextBlend, ChangingColourRebuildsTheInk) {
+    auto font = Font(26);
+    ASSERT_NE(font, nullptr);
+    SurfacePtr red_first = White(120, 30);
+    SurfacePtr red_after_blue = White(120, 30);
+    SurfacePtr scratch = White(120, 30);
+    font->Draw(*red_first, 2, 1, "Abc", 0xFF0000);
+    font->Draw(*scratch, 2, 1, "Abc", 0x0000FF);
+    font->Draw(*red_after_blue, 2, 1, "Abc", 0xFF0000);
+    EXPECT_EQ(red_first->pixels(), red_after_blue->pixels());
+    EXPECT_NE(red_first->pixels(), scratch->pixels());
+}
+
+TEST(TextBlend, DrawTextMeasuresLikeMeasure) {
+    auto font = Font(26);
+    ASSERT_NE(font, nullptr);
+    for (const char* text : {"", " ", "Step 1: ", "Adjust the pitch \xE9\x80"}) {
+        const SIZE measured = font->Measure(text);
+        const SIZE drawn = font->DrawText(nullptr, 0, 0, text, 0, nullptr);
+        EXPECT_EQ(measured.cx, drawn.cx) << text;
+        EXPECT_EQ(measured.cy, drawn.cy) << text;
+    }
+}
+
+}  // namespace
+}  // namespace gdi::text
