@@ -48,8 +48,13 @@ int main(int argc, char** argv) {
     screen::XrandrScreenDriver randr;
     host::SdlScreenDriver sdl_modes(host.window());
     std::unique_ptr<screen::EventScreenDriver> compositor_modes;
+    // On a Wayland desktop the compositor owns the modes, even for a window
+    // shown through XWayland, whose RandR only pretends to change them.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland)
+        compositor_modes = screen::OpenCompositorScreenDriver({}, options.monitor, &error);
     bool monitor_lost = false;
-    if (host.X11Window() != 0 && randr.Open({}, &error)) {
+    if (!compositor_modes && host.X11Window() != 0 && randr.Open({}, &error)) {
         std::string monitor;
         if (const auto status =
                 adjust::ChooseMonitor(randr.Monitors(), options.monitor, std::cerr, &monitor)) {
@@ -80,10 +85,6 @@ int main(int argc, char** argv) {
                                                 : host::SdlHost::SourceState::kQuiet;
         });
     } else {
-        // On Wayland the compositor owns the modes: ask it, not SDL.
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        if (wayland && *wayland)
-            compositor_modes = screen::OpenCompositorScreenDriver({}, options.monitor, &error);
         if (compositor_modes) {
             screen::SetDriver(compositor_modes.get());
             host.AddSource(compositor_modes->ConnectionFd(), [driver = compositor_modes.get()] {
