@@ -42,6 +42,24 @@ TEST(SwayMonitors, ListShowsEveryOutputWithItsModeAndNoEdid) {
               "  EDID:         none (no EDID)\n  make:         headless\n  model:        headless\n");
 }
 
+TEST(SwayMonitors, UnknownNameGivesStatus2AndTheList) {
+    if (!wltest::SwayCompositor::Installed()) GTEST_SKIP() << "sway is not installed";
+    std::string error;
+    auto sway = wltest::SwayCompositor::Start(&error);
+    ASSERT_TRUE(sway) << error;
+    ASSERT_EQ(sway->CreateOutput(&error), "HEADLESS-2") << error;
+    const std::string program = sway->ExecutableForUser(CORVANE_ADJUST_PATH, &error);
+    ASSERT_FALSE(program.empty()) << error;
+
+    const wltest::RunResult run = sway->Run({program, "--monitor", "HEADLESS-9"}, {{"DISPLAY", ""}});
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_NE(run.err.find("corvane-adjust: there is no monitor named \"HEADLESS-9\"; the monitors are:\n"
+                           "HEADLESS-1 (primary)\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("\n\nHEADLESS-2\n"), std::string::npos) << run.err;
+}
+
 // mutter names its monitors and its primary on DisplayConfig only.
 TEST(MutterMonitors, ListShowsBothDummyMonitorsFromDisplayConfig) {
     if (!wltest::MutterCompositor::Installed()) GTEST_SKIP() << "mutter is not installed";

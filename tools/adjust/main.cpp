@@ -51,8 +51,13 @@ int main(int argc, char** argv) {
     // On a Wayland desktop the compositor owns the modes, even for a window
     // shown through XWayland, whose RandR only pretends to change them.
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland)
-        compositor_modes = screen::OpenCompositorScreenDriver({}, options.monitor, &error);
+    if (wayland && *wayland) {
+        std::string monitor;
+        if (const auto status = adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor)) {
+            return *status;
+        }
+        compositor_modes = screen::OpenCompositorScreenDriver({}, monitor, &error);
+    }
     bool monitor_lost = false;
     if (!compositor_modes && host.X11Window() != 0 && randr.Open({}, &error)) {
         std::string monitor;

@@ -45,21 +45,36 @@ std::optional<int> ChooseMonitor(std::span<const screen::Monitor> monitors, cons
     return std::nullopt;
 }
 
+bool ReadWaylandMonitors(std::vector<screen::Monitor>* monitors, std::string* error) {
+    monitors->clear();
+    // GNOME names its monitors on the session bus only.
+    if (screen::GnomeScreenDriver::Offered()) {
+        screen::GnomeScreenDriver gnome;
+        if (!gnome.Open({}, {}, error)) return false;
+        *monitors = screen::gnome::MonitorsOf(gnome.State());
+        return true;
+    }
+    return screen::wayland::ReadMonitors({}, monitors, error);
+}
+
+std::optional<int> ChooseWaylandMonitor(const std::string& requested, std::ostream& err,
+                                        std::string* chosen) {
+    std::vector<screen::Monitor> monitors;
+    std::string error;
+    if (!ReadWaylandMonitors(&monitors, &error)) {
+        *chosen = requested;
+        return std::nullopt;
+    }
+    return ChooseMonitor(monitors, requested, err, chosen);
+}
+
 int ListMonitors(bool json, std::ostream& out, std::ostream& err) {
     std::string error;
     // A Wayland session's own outputs; XWayland would only show copies.
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (wayland && *wayland) {
         std::vector<screen::Monitor> monitors;
-        // GNOME names its monitors on the session bus only.
-        if (screen::GnomeScreenDriver::Offered()) {
-            screen::GnomeScreenDriver gnome;
-            if (!gnome.Open({}, {}, &error)) {
-                err << kProgram << ": cannot list the monitors: " << error << "\n";
-                return 1;
-            }
-            monitors = screen::gnome::MonitorsOf(gnome.State());
-        } else if (!screen::wayland::ReadMonitors({}, &monitors, &error)) {
+        if (!ReadWaylandMonitors(&monitors, &error)) {
             err << kProgram << ": cannot list the monitors: " << error << "\n";
             return 1;
         }

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/screen/monitor.h"
 
@@ -18,6 +19,15 @@ namespace adjust {
 // several monitors share the requested name (the first is taken).
 std::optional<int> ChooseMonitor(std::span<const screen::Monitor> monitors, const std::string& requested,
                                  std::ostream& err, std::string* chosen);
+
+// The monitors of the Wayland desktop in $WAYLAND_DISPLAY: from GNOME's
+// DisplayConfig where the session bus offers it, else from the compositor's
+// outputs. False with the reason in `error` when neither answers.
+bool ReadWaylandMonitors(std::vector<screen::Monitor>* monitors, std::string* error);
+
+// ChooseMonitor among the Wayland desktop's monitors. When they cannot be
+// read, the request stands as it is and whoever opens the output decides.
+std::optional<int> ChooseWaylandMonitor(const std::string& requested, std::ostream& err, std::string* chosen);
 
 // --list-monitors [--json]: the monitors of the Wayland desktop in
 // $WAYLAND_DISPLAY (from GNOME's DisplayConfig where the session bus offers
