@@ -252,13 +252,15 @@ void Process::Signal(int signal) {
 void Process::Stop(int grace_ms) {
     if (pid_ <= 0) return;
     const pid_t group = pid_;
-    kill(-group, SIGTERM);
-    if (!Wait(grace_ms)) {
-        kill(-group, SIGKILL);
-        int status = 0;
-        while (waitpid(group, &status, 0) < 0 && errno == EINTR) {
+    if (Running()) {
+        kill(-group, SIGTERM);
+        if (!Wait(grace_ms)) {
+            kill(-group, SIGKILL);
+            int status = 0;
+            while (waitpid(group, &status, 0) < 0 && errno == EINTR) {
+            }
+            Collect(status);
         }
-        Collect(status);
         result_.timed_out = true;
     }
     // Whatever it left in its group goes too (the group id stays reserved

@@ -53,9 +53,9 @@ int RunAsUser(const TestUser& user, const std::function<int()>& body, int timeou
 
 // What a finished program did.
 struct RunResult {
-    int status = -1;  // exit status; -1 when it died of a signal, timed out or could not start
-    int signal = 0;   // the signal that ended it, if one did
-    bool timed_out = false;
+    int status = -1;         // exit status; -1 when it died of a signal, timed out or could not start
+    int signal = 0;          // the signal that ended it, if one did
+    bool timed_out = false;  // it was still running when stopped (time-out or Stop)
     std::string out;
     std::string err;
 };
