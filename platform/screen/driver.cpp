@@ -35,6 +35,10 @@ void SetChangeCallback(ScreenDriver::ChangeListener callback) {
     Callback() = std::move(callback);
 }
 
+void AnnounceDisplayChange() {
+    if (Callback()) Callback()(CurrentMode());
+}
+
 DisplayMode CurrentMode() {
     return g_driver ? g_driver->Current() : DisplayMode{};
 }

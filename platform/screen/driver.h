@@ -45,6 +45,11 @@ ScreenDriver* GetDriver();
 // framework installs itself here).
 void SetChangeCallback(ScreenDriver::ChangeListener callback);
 
+// Tells whoever hears about mode changes that the display changed in a way
+// the driver does not see (its scale, or which monitor shows the program),
+// with the mode as it is now.
+void AnnounceDisplayChange();
+
 // The current mode, or zeros without a driver.
 DisplayMode CurrentMode();
 

@@ -1,17 +1,17 @@
 // corvane-adjust: the wizard on the user's desktop, on the monitor chosen with
 // --monitor or else the primary; --list-monitors prints them. It reads no
-// files or settings; the screen's mode comes from RandR on X11, from the
-// compositor on Wayland (wlroots output management, GNOME's DisplayConfig, or
-// read-only), or from SDL (read-only) elsewhere. No exit path restores the mode.
+// files or settings. With WAYLAND_DISPLAY set it is a native Wayland client
+// (X11 through XWayland only when the compositor cannot be reached);
+// otherwise an X11 client whose mode comes from RandR. No exit path restores
+// the mode.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <memory>
 #include <string>
 
 #include "platform/host/sdl/sdl_host.h"
 #include "platform/host/sdl/sdl_screen_driver.h"
-#include "platform/screen/compositor/compositor_driver.h"
+#include "platform/host/wayland/wayland_host.h"
 #include "platform/screen/xrandr/xrandr_driver.h"
 #include "platform/ui/afxwin.h"
 #include "platform/ui/framework.h"
@@ -19,6 +19,7 @@
 #include "res/app_resources.h"
 #include "tools/adjust/monitor_choice.h"
 #include "tools/adjust/options.h"
+#include "tools/adjust/wayland_desktop.h"
 
 namespace {
 
@@ -29,6 +30,11 @@ gdi::SurfacePtr LoadIconPicture(int id) {
     return ui::LoadBitmapResource(bitmap, id) ? bitmap.GetSafeHandle() : nullptr;
 }
 
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -37,8 +43,23 @@ int main(int argc, char** argv) {
         return *status;
     if (options.list_monitors) return adjust::ListMonitors(options.json, std::cout, std::cerr);
     RegisterAppResources();
-    host::SdlHost host;
     std::string error;
+    if (Set("WAYLAND_DISPLAY")) {
+        std::string monitor;
+        if (const auto status = adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor)) {
+            return *status;
+        }
+        host::WaylandHost wayland;
+        if (wayland.Open(kProgram, monitor, &error)) return adjust::RunOnWayland(wayland, kProgram, argv[0]);
+        if (wayland.Connected() || !Set("DISPLAY")) {
+            std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "%s: %s; using the X display %s instead\n", kProgram, error.c_str(),
+                     std::getenv("DISPLAY"));
+        unsetenv("WAYLAND_DISPLAY");  // SDL must not try it again
+    }
+    host::SdlHost host;
     if (!host.Open(kProgram, &error)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return 1;
@@ -47,19 +68,8 @@ int main(int argc, char** argv) {
 
     screen::XrandrScreenDriver randr;
     host::SdlScreenDriver sdl_modes(host.window());
-    std::unique_ptr<screen::EventScreenDriver> compositor_modes;
-    // On a Wayland desktop the compositor owns the modes, even for a window
-    // shown through XWayland, whose RandR only pretends to change them.
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland) {
-        std::string monitor;
-        if (const auto status = adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor)) {
-            return *status;
-        }
-        compositor_modes = screen::OpenCompositorScreenDriver({}, monitor, &error);
-    }
     bool monitor_lost = false;
-    if (!compositor_modes && host.X11Window() != 0 && randr.Open({}, &error)) {
+    if (host.X11Window() != 0 && randr.Open({}, &error)) {
         std::string monitor;
         if (const auto status =
                 adjust::ChooseMonitor(randr.Monitors(), options.monitor, std::cerr, &monitor)) {
@@ -90,23 +100,13 @@ int main(int argc, char** argv) {
                                                 : host::SdlHost::SourceState::kQuiet;
         });
     } else {
-        if (compositor_modes) {
-            screen::SetDriver(compositor_modes.get());
-            host.AddSource(compositor_modes->ConnectionFd(), [driver = compositor_modes.get()] {
-                driver->ProcessPendingEvents();
-                if (driver->ServerGone()) return host::SdlHost::SourceState::kGone;
-                return ui::QueuedMessageCount() > 0 ? host::SdlHost::SourceState::kChanged
-                                                    : host::SdlHost::SourceState::kQuiet;
-            });
-        } else {
-            if (!options.monitor.empty()) {
-                std::fprintf(stderr, "%s: --monitor needs an X display with RandR or a Wayland compositor\n",
-                             kProgram);
-                return 1;
-            }
-            screen::SetDriver(&sdl_modes);
-            host.SetDisplayEventHandler([&sdl_modes] { sdl_modes.Refresh(); });
+        if (!options.monitor.empty()) {
+            std::fprintf(stderr, "%s: --monitor needs an X display with RandR or a Wayland compositor\n",
+                         kProgram);
+            return 1;
         }
+        screen::SetDriver(&sdl_modes);
+        host.SetDisplayEventHandler([&sdl_modes] { sdl_modes.Refresh(); });
     }
 
     char* args[] = {argv[0], nullptr};

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/gdi/surface.h"
+#include "platform/host/event_source.h"
 #include "platform/host/host.h"
 
 struct SDL_Window;
@@ -16,8 +17,7 @@ namespace host {
 
 class SdlHost final : public Host {
 public:
-    // What another connection found when it was drained.
-    enum class SourceState { kQuiet, kChanged, kGone };
+    using SourceState = host::SourceState;
     using IconLoader = std::function<gdi::SurfacePtr(int resource_id)>;
 
     SdlHost();

@@ -1,0 +1,86 @@
+#include "platform/host/wayland/shm_buffers.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace host::wayland {
+namespace {
+
+// Two to draw in turn, a third while the compositor keeps two.
+constexpr std::size_t kMaxBuffers = 3;
+
+}  // namespace
+
+ShmBuffers::~ShmBuffers() = default;
+
+ShmBuffer* ShmBuffers::Acquire(int width, int height) {
+    // Buffers of another size are dropped once the compositor lets go.
+    std::erase_if(buffers_, [&](const std::unique_ptr<ShmBuffer>& b) {
+        return !b->held() && (b->width() != width || b->height() != height);
+    });
+    for (auto& b : buffers_) {
+        if (!b->held()) return b.get();
+    }
+    if (buffers_.size() >= kMaxBuffers) return nullptr;
+    auto made = std::make_unique<ShmBuffer>(this, width, height);
+    if (!made->ok()) return nullptr;
+    buffers_.push_back(std::move(made));
+    return buffers_.back().get();
+}
+
+void ShmBuffers::SetReleaseHandler(void (*handler)(void* data), void* data) {
+    on_release_ = handler;
+    release_data_ = data;
+}
+
+void ShmBuffers::Released(ShmBuffer* buffer) {
+    buffer->held_ = false;
+    if (on_release_) on_release_(release_data_);
+}
+
+ShmBuffer::ShmBuffer(ShmBuffers* owner, int width, int height)
+    : owner_(owner), width_(width), height_(height) {
+    if (width <= 0 || height <= 0 || width > std::numeric_limits<int>::max() / 4 / height) return;
+    const int stride = width * 4;
+    size_ = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+    const int fd = memfd_create("corvane-shm", MFD_CLOEXEC);
+    if (fd < 0) return;
+    if (ftruncate(fd, static_cast<off_t>(size_)) != 0) {
+        close(fd);
+        return;
+    }
+    void* data = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (data == MAP_FAILED) {
+        close(fd);
+        return;
+    }
+    data_ = data;
+    wl_shm_pool* pool = wl_shm_create_pool(owner->shm_, fd, static_cast<int>(size_));
+    close(fd);
+    buffer_ = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_XRGB8888);
+    wl_shm_pool_destroy(pool);
+    static const wl_buffer_listener listener = {&ShmBuffer::OnRelease};
+    if (buffer_) wl_buffer_add_listener(buffer_, &listener, this);
+}
+
+ShmBuffer::~ShmBuffer() {
+    if (buffer_) wl_buffer_destroy(buffer_);
+    if (data_) munmap(data_, size_);
+}
+
+wl_buffer* ShmBuffer::TakeForCommit() {
+    held_ = true;
+    return buffer_;
+}
+
+void ShmBuffer::OnRelease(void* data, wl_buffer* buffer) {
+    (void)buffer;
+    auto* self = static_cast<ShmBuffer*>(data);
+    self->owner_->Released(self);
+}
+
+}  // namespace host::wayland

@@ -1,0 +1,68 @@
+// Shared-memory buffers for a surface: a few of the current size, each
+// either free for drawing or held by the compositor until it releases it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct wl_buffer;
+struct wl_shm;
+
+namespace host::wayland {
+
+class ShmBuffer;
+
+class ShmBuffers {
+public:
+    explicit ShmBuffers(wl_shm* shm) : shm_(shm) {}
+    ~ShmBuffers();
+    ShmBuffers(const ShmBuffers&) = delete;
+    ShmBuffers& operator=(const ShmBuffers&) = delete;
+
+    // A buffer of width x height the compositor does not hold, made if
+    // needed; null when all are held (wait for a release) or memory fails.
+    ShmBuffer* Acquire(int width, int height);
+    // Called when the compositor releases a buffer.
+    void SetReleaseHandler(void (*handler)(void* data), void* data);
+
+private:
+    friend class ShmBuffer;
+    void Released(ShmBuffer* buffer);
+
+    wl_shm* shm_;
+    std::vector<std::unique_ptr<ShmBuffer>> buffers_;
+    void (*on_release_)(void*) = nullptr;
+    void* release_data_ = nullptr;
+};
+
+class ShmBuffer {
+public:
+    ShmBuffer(ShmBuffers* owner, int width, int height);
+    ~ShmBuffer();
+    ShmBuffer(const ShmBuffer&) = delete;
+    ShmBuffer& operator=(const ShmBuffer&) = delete;
+
+    bool ok() const { return buffer_ != nullptr; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // 0x00RRGGBB words, row after row, no padding.
+    std::uint32_t* pixels() { return static_cast<std::uint32_t*>(data_); }
+    // The compositor has it from the next commit until it releases it.
+    wl_buffer* TakeForCommit();
+    bool held() const { return held_; }
+
+private:
+    friend class ShmBuffers;
+    static void OnRelease(void* data, wl_buffer* buffer);
+
+    ShmBuffers* owner_;
+    int width_;
+    int height_;
+    void* data_ = nullptr;
+    std::size_t size_ = 0;
+    wl_buffer* buffer_ = nullptr;
+    bool held_ = false;
+};
+
+}  // namespace host::wayland

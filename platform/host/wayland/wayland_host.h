@@ -1,0 +1,56 @@
+// The desktop host on a Wayland compositor, as a native client: the frame is
+// a fullscreen xdg-toplevel on one output, its buffer in the output's device
+// pixels, presented through shared memory, and a loop that sleeps in poll()
+// until the compositor or another source has something to say.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/gdi/surface.h"
+#include "platform/host/event_source.h"
+#include "platform/host/host.h"
+
+namespace host {
+
+class WaylandHost final : public Host {
+public:
+    using SourceState = host::SourceState;
+
+    WaylandHost();
+    ~WaylandHost() override;
+    WaylandHost(const WaylandHost&) = delete;
+    WaylandHost& operator=(const WaylandHost&) = delete;
+
+    // Connects to $WAYLAND_DISPLAY and makes the window on the output named
+    // `output_name` (empty: the first output); false with the reason in
+    // `error`. `program` names the window and starts the lines it prints.
+    bool Open(const std::string& program, const std::string& output_name, std::string* error);
+
+    // The connection was made (Open may still have failed after it).
+    bool Connected() const;
+    // Whether the compositor offers a global of this interface, e.g.
+    // "zwlr_output_manager_v1".
+    bool Offers(const std::string& interface) const;
+    // The output the window is on, as the compositor names it.
+    std::string OutputName() const;
+
+    // Another connection the loop sleeps on. `drain` runs before every sleep
+    // and after every wake-up: kChanged ends the wait with a kDisplayChanged
+    // event, kGone ends the input.
+    void AddSource(int fd, std::function<SourceState()> drain);
+    // The input ended because the compositor or a source went away.
+    bool SourceGone() const;
+
+    bool WaitEvent(Event& event) override;
+    gdi::Surface* ScreenBuffer(int width, int height) override;
+    void Present() override;
+    void WindowPlaced(const WindowPlacement& placement) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace host

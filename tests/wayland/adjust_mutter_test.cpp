@@ -1,0 +1,172 @@
+// The real corvane-adjust as a native Wayland client of mutter (GNOME),
+// nested on a private Xvfb: what mutter's window shows equals the snapshot
+// tool's picture at the monitor's mode.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/e2e/screen_image.h"
+#include "tests/e2e/snapshot_run.h"
+#include "tests/wayland/compositor.h"
+
+namespace wltest {
+namespace {
+
+// mutter's monitor starts at its first dummy mode.
+constexpr const char* kStartMode = "1024x768@60/32";
+
+// The top-left width x height of a picture.
+e2e::Image Crop(const e2e::Image& image, int width, int height) {
+    if (image.width < width || image.height < height) return {};
+    e2e::Image part;
+    part.width = width;
+    part.height = height;
+    part.pixels.reserve(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const auto row = image.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width;
+        part.pixels.insert(part.pixels.end(), row, row + width);
+    }
+    return part;
+}
+
+class MutterSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!MutterCompositor::Installed() || !xtest::ProgramInstalled("xdotool")) {
+            GTEST_SKIP() << "mutter or xdotool is not installed";
+        }
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("corvane-mutter-" + std::to_string(getpid()) + "-" + info->name());
+        std::filesystem::create_directories(dir_);
+        std::string error;
+        mutter_ = MutterCompositor::Start(&error);
+        ASSERT_TRUE(mutter_) << error;
+        const std::string adjust = mutter_->ExecutableForUser(CORVANE_ADJUST_PATH, &error);
+        ASSERT_FALSE(adjust.empty()) << error;
+        Park();
+        program_ = mutter_->Launch({adjust}, {}, &error);
+        ASSERT_TRUE(program_) << error;
+    }
+
+    void TearDown() override {
+        if (program_) program_->Stop(500);
+        mutter_.reset();
+        if (!HasFailure()) std::filesystem::remove_all(dir_);
+    }
+
+    e2e::Snapshot Expect(const std::string& steps) {
+        e2e::Snapshot s = e2e::RunSnapshot(dir_.string(), kStartMode, steps);
+        EXPECT_EQ(s.status, 0) << steps << "\n" << s.output;
+        return s;
+    }
+
+    // mutter draws its own cursor into its window wherever the pointer last
+    // was: the pointer rests in the window's bottom-right pixel, and the
+    // cursor's box there is left out of comparisons.
+    void Park() {
+        park_x_ = 1023;
+        park_y_ = 767;
+        const auto r =
+            mutter_->Xvfb().Run({"xdotool", "mousemove", std::to_string(park_x_), std::to_string(park_y_)});
+        ASSERT_EQ(r.status, 0) << r.output;
+    }
+
+    e2e::Image Shown(const e2e::Image& like) const {
+        e2e::Image shown = Crop(e2e::CaptureRoot(mutter_->Xvfb().DisplayName()), like.width, like.height);
+        if (shown.empty()) return shown;
+        // The cursor's picture reaches a few pixels above and left of its hot spot.
+        for (int y = std::max(park_y_ - 8, 0); y < std::min(park_y_ + 32, like.height); ++y) {
+            for (int x = std::max(park_x_ - 8, 0); x < std::min(park_x_ + 32, like.width); ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * like.width + x;
+                shown.pixels[i] = like.pixels[i];
+            }
+        }
+        return shown;
+    }
+
+    // mutter's window on its Xvfb (at the top left) until it shows `expected`.
+    ::testing::AssertionResult ScreenBecomes(const e2e::Image& expected, const std::string& name,
+                                             int timeout_ms = 10000) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        e2e::Image shown;
+        for (;;) {
+            shown = Shown(expected);
+            if (!shown.empty() && shown == expected) return ::testing::AssertionSuccess();
+            if (std::chrono::steady_clock::now() >= deadline) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        e2e::WritePng((dir_ / (name + "-shown.png")).string(), shown);
+        e2e::WritePng((dir_ / (name + "-expected.png")).string(), expected);
+        return ::testing::AssertionFailure()
+               << name << ": mutter's window differs from the snapshot in "
+               << e2e::CountDifferences(shown, expected) << " pixels; pictures in " << dir_
+               << "\nprogram stderr: " << program_->Stderr();
+    }
+
+    void Click(std::optional<e2e::Point> at) {
+        ASSERT_TRUE(at) << "nothing to click";
+        const auto r =
+            mutter_->Xvfb().Run({"xdotool", "mousemove", std::to_string(at->x), std::to_string(at->y),
+                                 "sleep", "0.1", "mousedown", "1", "mouseup", "1", "mousemove",
+                                 std::to_string(park_x_), std::to_string(park_y_)});
+        ASSERT_EQ(r.status, 0) << r.output;
+    }
+
+    // A click that leads from screen `before` to `after`. A busy nested
+    // mutter now and then drops a click that arrives just as it maps the
+    // window; one that left the screen exactly as it was is tried again.
+    ::testing::AssertionResult ClickAndSee(std::optional<e2e::Point> at, const e2e::Image& before,
+                                           const e2e::Image& after, const std::string& name) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Click(at);
+            if (ScreenBecomes(after, name, 3000)) return ::testing::AssertionSuccess();
+            if (Shown(before) != before) break;
+        }
+        return ScreenBecomes(after, name);
+    }
+
+    std::filesystem::path dir_;
+    std::unique_ptr<MutterCompositor> mutter_;
+    std::unique_ptr<Process> program_;
+    int park_x_ = 0;
+    int park_y_ = 0;
+};
+
+TEST_F(MutterSession, WelcomeResolutionAndPitchEqualTheSnapshot) {
+    const e2e::Snapshot welcome = Expect("");
+    ASSERT_TRUE(ScreenBecomes(welcome.image, "welcome"));
+
+    const e2e::Snapshot resolution = Expect("click adjust");
+    ASSERT_TRUE(ClickAndSee(welcome.ButtonCentre("adjust"), welcome.image, resolution.image, "resolution"));
+
+    const auto row_at = resolution.TextCentre("17\"");
+    ASSERT_TRUE(row_at);
+    const std::string to_row =
+        "click adjust; click " + std::to_string(row_at->x) + "," + std::to_string(row_at->y);
+    Click(row_at);
+    const e2e::Snapshot row = Expect(to_row);
+    ASSERT_TRUE(ScreenBecomes(row.image, "chart-row"));
+
+    Click(row.ButtonCentre("next"));
+    const e2e::Snapshot pitch = Expect(to_row + "; click next; answer yes");
+    Click(pitch.BoxButtonCentre(0, "yes"));
+    ASSERT_TRUE(ScreenBecomes(pitch.image, "pitch"));
+}
+
+TEST_F(MutterSession, KilledCompositorEndsTheProgramWithinASecond) {
+    ASSERT_TRUE(ScreenBecomes(Expect("").image, "welcome"));
+    mutter_->Kill();
+    ASSERT_TRUE(program_->Wait(1000)) << "still running 1 s after the compositor died";
+    EXPECT_EQ(program_->Result().status, 1);
+    EXPECT_NE(program_->Result().err.find("corvane-adjust: the display server went away; exiting"),
+              std::string::npos)
+        << program_->Result().err;
+}
+
+}  // namespace
+}  // namespace wltest

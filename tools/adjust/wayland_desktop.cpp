@@ -1,0 +1,44 @@
+#include "tools/adjust/wayland_desktop.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/host/wayland/wayland_host.h"
+#include "platform/screen/compositor/compositor_driver.h"
+#include "platform/ui/afxwin.h"
+#include "platform/ui/framework.h"
+
+namespace adjust {
+
+int RunOnWayland(host::WaylandHost& host, const char* program, char* argv0) {
+    // The compositor owns the modes: its own protocol changes them where it
+    // has one, for the output the window is on.
+    std::string error;
+    std::unique_ptr<screen::EventScreenDriver> driver =
+        screen::OpenCompositorScreenDriver({}, host.OutputName(), &error);
+    if (!driver) {
+        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+        return 1;
+    }
+    screen::SetDriver(driver.get());
+    host.AddSource(driver->ConnectionFd(), [modes = driver.get()] {
+        modes->ProcessPendingEvents();
+        if (modes->ServerGone()) return host::SourceState::kGone;
+        // A change reached the framework as a posted WM_DISPLAYCHANGE.
+        return ui::QueuedMessageCount() > 0 ? host::SourceState::kChanged : host::SourceState::kQuiet;
+    });
+
+    char* args[] = {argv0, nullptr};
+    const int code = AfxWinMain(host, 1, args);
+    if (host.SourceGone()) {
+        std::fprintf(stderr, "%s: the display server went away; exiting\n", program);
+        std::_Exit(1);
+    }
+    ui::ResetState();
+    screen::SetDriver(nullptr);
+    return code;
+}
+
+}  // namespace adjust
