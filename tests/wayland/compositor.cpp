@@ -481,7 +481,8 @@ std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error, in
     if (!mutter->MakeRuntimeDir(error)) return nullptr;
     const std::string& dir = mutter->runtime_dir_;
 
-    mutter->xvfb_ = xtest::XvfbServer::Start(error, "1600x1200x24");
+    // Room for the nested window when it shows two monitors side by side, one at 1280x1024.
+    mutter->xvfb_ = xtest::XvfbServer::Start(error, monitors > 1 ? "2560x1200x24" : "1600x1200x24");
     if (!mutter->xvfb_) return nullptr;
 
     // The session bus: the standard session policy, also admitting the
