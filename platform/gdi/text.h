@@ -41,6 +41,11 @@ public:
                           const Pixel* opaque_bk) const = 0;
 };
 
+// Loads fontconfig's configuration and caches on a thread of its own, so a
+// program can start it first and find it done when it draws its first text.
+// Resolving a font before then waits for it.
+void StartFontSetup();
+
 // Resolves a font description: fontconfig match of face name, weight and
 // italic; a positive height is the cell height, a negative one the em height.
 // Returns null when no font at all can be found. Repeated calls with equal

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <map>
+#include <mutex>
 #include <tuple>
 
 #include "platform/gdi/text_internal.h"
@@ -35,7 +37,6 @@ struct SizedKey {
 // from other statics' destructors, and FT_Done_FreeType at exit buys nothing.
 // The holder stays reachable from a static pointer, so LeakSanitizer is quiet.
 struct Registry {
-    bool initialised = false;
     bool usable = false;
     FT_Library library = nullptr;
     // nullptr entries remember files FreeType could not use.
@@ -49,8 +50,10 @@ struct Registry {
 
 Registry& registry() {
     static Registry* const r = new Registry;
-    if (!r->initialised) {
-        r->initialised = true;
+    // Once, even when StartFontSetup's thread is still at it: a second
+    // caller waits for the first.
+    static std::once_flag once;
+    std::call_once(once, [] {
         if (FcInit() == FcTrue) {
             // fontconfig keeps unreachable blocks until FcFini (LeakSanitizer
             // reports them). Nothing of ours holds fontconfig objects, and a
@@ -58,9 +61,18 @@ Registry& registry() {
             std::atexit(FcFini);
             r->usable = FT_Init_FreeType(&r->library) == 0;
         }
-    }
+    });
     return *r;
 }
+
+}  // namespace
+
+void StartFontSetup() {
+    // Kept so that the program never ends while the thread still runs.
+    static std::future<void> setup = std::async(std::launch::async, [] { registry(); });
+}
+
+namespace {
 
 const char* GenericFamily(std::uint8_t pitch_and_family) {
     switch (pitch_and_family & 0xF0) {

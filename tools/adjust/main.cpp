@@ -9,6 +9,7 @@
 #include <iostream>
 #include <string>
 
+#include "platform/gdi/text.h"
 #include "platform/host/sdl/sdl_host.h"
 #include "platform/host/sdl/sdl_screen_driver.h"
 #include "platform/host/wayland/wayland_host.h"
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
     if (const auto status = adjust::HandleCommandLine(argc, argv, &options, std::cout, std::cerr))
         return *status;
     if (options.list_monitors) return adjust::ListMonitors(options.json, std::cout, std::cerr);
+    // Fontconfig's set-up runs while SDL connects and makes the window.
+    gdi::text::StartFontSetup();
     RegisterAppResources();
     std::string error;
     if (Set("WAYLAND_DISPLAY")) {

@@ -41,6 +41,9 @@ struct SdlHost::Impl {
     bool sdl_started = false;
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
+    // On X11 frames go straight into the window's shared image: no renderer,
+    // no texture, one copy per frame.
+    bool window_surface = false;
     SDL_Texture* texture = nullptr;
     int texture_width = 0;
     int texture_height = 0;
@@ -73,8 +76,48 @@ struct SdlHost::Impl {
         return m;
     }
 
+    // Copies the buffer into the window's own image, unscaled at the top
+    // left; what it does not cover is black.
+    void CopyToWindowSurface() {
+        SDL_Surface* target = SDL_GetWindowSurface(window);
+        if (!target || !buffer) return;
+        const SDL_PixelFormat* f = target->format;
+        const bool same_layout =
+            f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0x00FF00 && f->Bmask == 0x0000FF;
+        const int w = std::min(buffer->width(), target->w);
+        const int h = std::min(buffer->height(), target->h);
+        if (w < target->w || h < target->h || !same_layout)
+            SDL_FillRect(target, nullptr, SDL_MapRGB(f, 0, 0, 0));
+        if (w <= 0 || h <= 0) return;
+        if (same_layout) {
+            if (SDL_MUSTLOCK(target)) SDL_LockSurface(target);
+            auto* out = static_cast<unsigned char*>(target->pixels);
+            for (int y = 0; y < h; ++y) {
+                std::copy(
+                    buffer->row(y), buffer->row(y) + w,
+                    reinterpret_cast<gdi::Pixel*>(out + static_cast<std::ptrdiff_t>(y) * target->pitch));
+            }
+            if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+        } else {
+            // Any other layout: let SDL convert, 0x00RRGGBB being RGB888.
+            SDL_Surface* from =
+                SDL_CreateRGBSurfaceWithFormatFrom(buffer->pixels().data(), buffer->width(), buffer->height(),
+                                                   32, buffer->width() * 4, SDL_PIXELFORMAT_RGB888);
+            if (from) {
+                SDL_Rect area{0, 0, w, h};
+                SDL_BlitSurface(from, &area, target, &area);
+                SDL_FreeSurface(from);
+            }
+        }
+        SDL_UpdateWindowSurface(window);
+    }
+
     // Shows the texture unscaled at the top left; what it does not cover is black.
     void Repaint() {
+        if (window_surface) {
+            CopyToWindowSurface();
+            return;
+        }
         if (!renderer) return;
         SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
         SDL_RenderClear(renderer);
@@ -159,12 +202,14 @@ bool SdlHost::Open(const std::string& program, std::string* error) {
         if (error) *error = std::string("cannot create a window: ") + SDL_GetError();
         return false;
     }
-    // On X11 the software renderer writes straight into the window's shared
-    // image; X11 windows are never scaled, so its pixels are the device's.
-    // Its framebuffer must then be X's own shared image, not a GL texture.
+    // On X11 frames are copied straight into the window's shared image;
+    // X11 windows are never scaled, so its pixels are the device's. Its
+    // framebuffer must then be X's own shared image, not a GL texture.
     if (VideoDriver() == "x11") {
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        m.window_surface = true;
+        x11::ExitWhenConnectionLost(m.window, program);
+        return true;
     }
     m.renderer = SDL_CreateRenderer(m.window, -1, 0);
     if (!m.renderer) {
@@ -245,6 +290,10 @@ gdi::Surface* SdlHost::ScreenBuffer(int width, int height) {
 
 void SdlHost::Present() {
     Impl& m = *impl_;
+    if (m.window_surface) {
+        if (m.buffer && m.buffer->width() > 0 && m.buffer->height() > 0) m.CopyToWindowSurface();
+        return;
+    }
     if (!m.renderer || !m.buffer) return;
     const int w = m.buffer->width();
     const int h = m.buffer->height();
