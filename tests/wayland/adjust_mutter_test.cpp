@@ -158,6 +158,53 @@ TEST_F(MutterSession, WelcomeResolutionAndPitchEqualTheSnapshot) {
     ASSERT_TRUE(ScreenBecomes(pitch.image, "pitch"));
 }
 
+// The steps to the Resolution page with the 17-inch row chosen.
+std::string ToChartRow(const e2e::Snapshot& resolution) {
+    const auto row = resolution.TextCentre("17\"");
+    return row ? "click adjust; click " + std::to_string(row->x) + "," + std::to_string(row->y) : "";
+}
+
+// The mode mutter reports as current, e.g. "1280x1024@60.000".
+std::string CurrentModeId(const MutterCompositor& mutter) {
+    const std::string state = mutter.CallDisplayConfig("GetCurrentState").out;
+    const std::size_t flag = state.find("'is-current': <true>");
+    if (flag == std::string::npos) return {};
+    const std::size_t open = state.rfind("('", flag);
+    return state.substr(open + 2, state.find('\'', open + 2) - open - 2);
+}
+
+// The wizard's own button switches mutter's monitor to 1280x1024@60 through
+// DisplayConfig; then another program switches it to 800x600, and the page
+// follows both.
+TEST_F(MutterSession, RecommendedResolutionAndAnExternalChange) {
+    const e2e::Snapshot welcome = Expect("");
+    const e2e::Snapshot resolution = Expect("click adjust");
+    const std::string to_row = ToChartRow(resolution);
+    ASSERT_FALSE(to_row.empty());
+    const e2e::Snapshot row = Expect(to_row);
+    ASSERT_TRUE(ScreenBecomes(welcome.image, "welcome"));
+    ASSERT_TRUE(ClickAndSee(welcome.ButtonCentre("adjust"), welcome.image, resolution.image, "resolution"));
+    Click(resolution.TextCentre("17\""));
+    ASSERT_TRUE(ScreenBecomes(row.image, "chart-row"));
+
+    Click(row.ButtonCentre("change"));
+    const e2e::Snapshot changed = Expect(to_row + "; click change");
+    ASSERT_EQ(changed.image.width, 1280);
+    ASSERT_TRUE(ScreenBecomes(changed.image, "changed"));
+    EXPECT_EQ(CurrentModeId(*mutter_), "1280x1024@60.000");
+
+    const std::string state = mutter_->CallDisplayConfig("GetCurrentState").out;
+    ASSERT_EQ(state.rfind("(uint32 ", 0), 0u) << state;
+    const std::string serial = std::to_string(std::stoul(state.substr(8)));
+    const RunResult applied = mutter_->CallDisplayConfig(
+        "ApplyMonitorsConfig",
+        {serial, "1", "[(0, 0, 1.0, 0, true, [('LVDS1', '800x600@60.000', @a{sv} {})])]", "{}"});
+    ASSERT_EQ(applied.status, 0) << applied.err;
+    const e2e::Snapshot smaller = Expect(to_row + "; click change; mode 800x600@60/32");
+    ASSERT_EQ(smaller.image.width, 800);
+    EXPECT_TRUE(ScreenBecomes(smaller.image, "changed-elsewhere-800x600"));
+}
+
 TEST_F(MutterSession, KilledCompositorEndsTheProgramWithinASecond) {
     ASSERT_TRUE(ScreenBecomes(Expect("").image, "welcome"));
     mutter_->Kill();

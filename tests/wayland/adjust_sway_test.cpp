@@ -95,6 +95,40 @@ TEST_F(SwayChanges, ExternalModeChangeIsFollowed) {
     EXPECT_TRUE(ScreenBecomes(larger.image, "pitch-1280x1024"));
 }
 
+// The wizard's own button sets 1280x1024@60 through wlr-output-management:
+// sway reports the new mode and the output shows the page at that size.
+TEST_F(SwayChanges, RecommendedResolutionChangesTheOutput) {
+    SetOutput(1024, 768, "1");
+    StartProgram();
+    const std::string start = ModeText();
+    const e2e::Snapshot welcome = Expect("");
+    const e2e::Snapshot resolution = Expect("click adjust");
+    const std::string to_row = ToChartRow(resolution);
+    const e2e::Snapshot row = Expect(to_row);
+    ASSERT_TRUE(ScreenBecomes(welcome.image, "welcome"));
+    ClickButton(welcome, "adjust");
+    ASSERT_TRUE(ScreenBecomes(resolution.image, "resolution"));
+    Click(resolution.TextCentre("17\""));
+    ASSERT_TRUE(ScreenBecomes(row.image, "chart-row"));
+
+    ClickButton(row, "change");
+    const e2e::Snapshot changed = Expect(to_row + "; click change", start);
+    ASSERT_EQ(changed.image.width, 1280);
+    EXPECT_FALSE(changed.ButtonCentre("change"));
+    width_ = 1280;
+    height_ = 1024;
+    ASSERT_TRUE(ScreenBecomes(changed.image, "changed"));
+    const RunResult outputs = sway_->Swaymsg({"-t", "get_outputs", "-r"});
+    EXPECT_NE(outputs.out.find("\"current_mode\": {\n      \"width\": 1280,\n      \"height\": 1024,\n      "
+                               "\"refresh\": 60000"),
+              std::string::npos)
+        << outputs.out;
+
+    ClickButton(changed, "next");
+    const e2e::Snapshot pitch = Expect(to_row + "; click change; click next", start);
+    EXPECT_TRUE(ScreenBecomes(pitch.image, "pitch-1280x1024"));
+}
+
 // The scale changes while the confirmation box is open: the device size is
 // the same, so the box stays as it was, one to one, and still answers.
 TEST_F(SwayChanges, ScaleChangeWithTheBoxOpen) {

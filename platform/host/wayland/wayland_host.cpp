@@ -78,6 +78,11 @@ struct WaylandHost::Impl {
     bool present_pending = false;
 
     wayland::OutputState seen;  // the window's output as last told
+    // The size of the output's mode before it changed: a buffer of that size
+    // is the old picture, and committing it against the new mode's configure
+    // makes compositors place the window for the old size.
+    int stale_width = 0;
+    int stale_height = 0;
     std::vector<Source> sources;
     std::deque<Event> events;
     bool display_changed = false;
@@ -181,6 +186,12 @@ struct WaylandHost::Impl {
         same_mode.mode_height = seen.mode_height;
         same_mode.refresh_mhz = seen.refresh_mhz;
         const bool beyond_mode = moved || !(same_mode == seen);
+        const screen::DisplayMode before = ModeOf(seen);
+        const screen::DisplayMode now = ModeOf(output.state);
+        if (before.width != now.width || before.height != now.height) {
+            stale_width = before.width;
+            stale_height = before.height;
+        }
         seen = output.state;
         if (beyond_mode) screen::AnnounceDisplayChange();
         display_changed = true;
@@ -296,6 +307,8 @@ struct WaylandHost::Impl {
             present_pending = true;
             return;
         }
+        if (w == stale_width && h == stale_height) return;  // the frame redraws at the new size
+        stale_width = stale_height = 0;
         wayland::ShmBuffer* target_buffer = buffers->Acquire(w, h);
         if (!target_buffer) {  // all held by the compositor: again on a release
             present_pending = true;
