@@ -242,9 +242,12 @@ TEST_F(WlrDriverTest, ACompositorThatStopsAnsweringTimesOut) {
     ASSERT_EQ(kill(sway->Pid(), SIGSTOP), 0);
     const int tested = driver.TestMode({1280, 1024, 60, 32});
     const int set = driver.SetMode({1280, 1024, 60, 32});
+    const bool offered = WlrScreenDriver::Offered(sway->WaylandSocketPath());
     kill(sway->Pid(), SIGCONT);
     EXPECT_EQ(tested, DISP_CHANGE_FAILED);
     EXPECT_EQ(set, DISP_CHANGE_FAILED);
+    EXPECT_FALSE(offered);
+    EXPECT_TRUE(WlrScreenDriver::Offered(sway->WaylandSocketPath()));
     // Once it answers again, so does the driver.
     driver.SetReplyTimeout(3000);
     EXPECT_EQ(driver.TestMode({1280, 1024, 60, 32}), DISP_CHANGE_SUCCESSFUL);

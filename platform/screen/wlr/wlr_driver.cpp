@@ -455,21 +455,14 @@ bool WlrScreenDriver::Open(const std::string& display_name, const std::string& h
 }
 
 bool WlrScreenDriver::Offered(const std::string& display_name) {
-    wl_display* display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
-    if (!display) return false;
-    bool offered = false;
-    wl_registry* registry = wl_display_get_registry(display);
-    static const wl_registry_listener listener = {
-        [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
-            if (std::strcmp(interface, zwlr_output_manager_v1_interface.name) == 0)
-                *static_cast<bool*>(data) = true;
-        },
-        [](void*, wl_registry*, std::uint32_t) {}};
-    wl_registry_add_listener(registry, &listener, &offered);
-    wl_display_roundtrip(display);
-    wl_registry_destroy(registry);
-    wl_display_disconnect(display);
-    return offered;
+    // The same bounded round trip as Open: a compositor that hangs must not
+    // hang the program's start.
+    Impl probe;
+    probe.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
+    if (!probe.display) return false;
+    probe.registry = wl_display_get_registry(probe.display);
+    wl_registry_add_listener(probe.registry, &Impl::kRegistryListener, &probe);
+    return probe.Sync() && probe.manager != nullptr;
 }
 
 const std::string& WlrScreenDriver::HeadName() const {
