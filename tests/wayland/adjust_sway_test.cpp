@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -187,6 +188,50 @@ TEST_F(SwayLeaving, KilledCompositorEndsTheProgramWithinASecond) {
     EXPECT_NE(program_->Result().err.find("corvane-adjust: the display server went away; exiting"),
               std::string::npos)
         << program_->Result().err;
+}
+
+// A sway nested in the test's sway (wlroots' Wayland backend): its outputs
+// are windows of the outer one, so closing a window unplugs an output. The
+// wizard on the unplugged output says which monitor went and ends.
+TEST_F(SwayLeaving, UnpluggedMonitorEndsTheProgram) {
+    const std::string dir = sway_->RuntimeDir() + "/nested";
+    ASSERT_EQ(
+        sway_->Run({"sh", "-c", "mkdir -m 700 " + dir + " && echo 'xwayland disable' > " + dir + "/config"})
+            .status,
+        0);
+    std::string error;
+    auto nested = sway_->Launch({"sway", "-c", dir + "/config"},
+                                {{"XDG_RUNTIME_DIR", dir},
+                                 {"WLR_BACKENDS", "wayland"},
+                                 {"WLR_RENDERER", "pixman"},
+                                 {"WLR_LIBINPUT_NO_DEVICES", "1"},
+                                 {"WAYLAND_DISPLAY", sway_->WaylandSocketPath()}},
+                                &error);
+    ASSERT_TRUE(nested) << error;
+    const auto nested_msg = [&](const std::string& args) {
+        return sway_->Run({"sh", "-c", "swaymsg -s " + dir + "/sway-ipc.*.sock " + args});
+    };
+    const auto wait_for = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 200 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return done();
+    };
+    ASSERT_TRUE(wait_for([&] { return nested_msg("-t get_outputs").out.find("WL-1") != std::string::npos; }));
+    ASSERT_EQ(nested_msg("create_output").status, 0);
+    ASSERT_TRUE(wait_for([&] { return nested_msg("-t get_outputs").out.find("WL-2") != std::string::npos; }));
+
+    program_ = sway_->Launch({adjust_, "--monitor", "WL-2"},
+                             {{"XDG_RUNTIME_DIR", dir}, {"WAYLAND_DISPLAY", "wayland-1"}}, &error);
+    ASSERT_TRUE(program_) << error;
+    ASSERT_TRUE(wait_for([&] {
+        return nested_msg("-t get_tree").out.find("corvane-adjust") != std::string::npos;
+    })) << program_->Stderr();
+    ASSERT_EQ(sway_->Swaymsg({"[title=\"wlroots - WL-2\"] kill"}).status, 0);
+    ASSERT_TRUE(program_->Wait(5000)) << "still running after its monitor was unplugged";
+    EXPECT_EQ(program_->Result().status, 1);
+    EXPECT_NE(program_->Result().err.find("corvane-adjust: the monitor WL-2 was disconnected; exiting"),
+              std::string::npos)
+        << program_->Result().err;
+    nested->Stop(500);
 }
 
 // Blocked in poll(): ten idle seconds cost no clock ticks (one allowed for

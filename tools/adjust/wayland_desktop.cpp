@@ -33,7 +33,12 @@ int RunOnWayland(host::WaylandHost& host, const char* program, char* argv0) {
     char* args[] = {argv0, nullptr};
     const int code = AfxWinMain(host, 1, args);
     if (host.SourceGone()) {
-        std::fprintf(stderr, "%s: the display server went away; exiting\n", program);
+        if (!host.LostOutput().empty()) {
+            std::fprintf(stderr, "%s: the monitor %s was disconnected; exiting\n", program,
+                         host.LostOutput().c_str());
+        } else {
+            std::fprintf(stderr, "%s: the display server went away; exiting\n", program);
+        }
         std::_Exit(1);
     }
     ui::ResetState();

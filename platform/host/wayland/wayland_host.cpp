@@ -87,6 +87,7 @@ struct WaylandHost::Impl {
     std::deque<Event> events;
     bool display_changed = false;
     bool gone = false;
+    std::string lost_output;  // the name of the window's output once it went away
 
     ~Impl() {
         buffers.reset();
@@ -150,42 +151,26 @@ struct WaylandHost::Impl {
         }
     }
 
-    // The window's output went away (unplugged or disabled): the window
-    // moves to another output, or the program ends when none is left.
+    // The window's output went away (unplugged or disabled). The wizard
+    // adjusts that monitor and its screen driver follows that one only, so
+    // the input ends rather than moving the window to another.
     void LeaveOutput() {
         const wayland::Output* old = Target();
-        const std::string old_name = old ? old->state.name : std::string();
+        lost_output = old && !old->state.name.empty() ? old->state.name : "the monitor";
         outputs->Remove(target);
         target = 0;
-        for (const auto& o : outputs->list()) {
-            if (o->ready) {
-                target = o->global;
-                break;
-            }
-        }
-        wayland::Output* next = Target();
-        if (!next) {
-            std::fprintf(stderr, "%s: the output %s went away and no other output is left; exiting\n",
-                         program.c_str(), old_name.c_str());
-            gone = true;
-            return;
-        }
-        std::fprintf(stderr, "%s: the output %s went away; moving to %s\n", program.c_str(), old_name.c_str(),
-                     next->state.name.c_str());
-        if (toplevel) xdg_toplevel_set_fullscreen(toplevel, next->output);
-        OutputChanged(*next, true);
+        gone = true;
     }
 
-    // The window's output changed its mode, scale or size, or the window
-    // moved to another one. The screen driver announces a new mode; what it
-    // cannot see (scale, which output) is announced here.
-    void OutputChanged(wayland::Output& output, bool moved) {
+    // The window's output changed its mode, scale or size. The screen driver
+    // announces a new mode; what it cannot see (the scale) is announced here.
+    void OutputChanged(wayland::Output& output) {
         if (output.global != target) return;
         wayland::OutputState same_mode = output.state;
         same_mode.mode_width = seen.mode_width;
         same_mode.mode_height = seen.mode_height;
         same_mode.refresh_mhz = seen.refresh_mhz;
-        const bool beyond_mode = moved || !(same_mode == seen);
+        const bool beyond_mode = !(same_mode == seen);
         const screen::DisplayMode before = ModeOf(seen);
         const screen::DisplayMode now = ModeOf(output.state);
         if (before.width != now.width || before.height != now.height) {
@@ -449,7 +434,7 @@ bool WaylandHost::Open(const std::string& program, const std::string& output_nam
         return false;
     }
     m.seen = m.Target()->state;
-    m.outputs->SetChangeHandler([&m](wayland::Output& o) { m.OutputChanged(o, false); });
+    m.outputs->SetChangeHandler([&m](wayland::Output& o) { m.OutputChanged(o); });
     m.buffers = std::make_unique<wayland::ShmBuffers>(m.shm);
     m.buffers->SetReleaseHandler(
         [](void* data) {
@@ -468,6 +453,10 @@ bool WaylandHost::Connected() const {
 
 bool WaylandHost::Offers(const std::string& interface) const {
     return impl_->interfaces.count(interface) > 0;
+}
+
+std::string WaylandHost::LostOutput() const {
+    return impl_->lost_output;
 }
 
 std::string WaylandHost::OutputName() const {

@@ -40,8 +40,10 @@ public:
     // and after every wake-up: kChanged ends the wait with a kDisplayChanged
     // event, kGone ends the input.
     void AddSource(int fd, std::function<SourceState()> drain);
-    // The input ended because the compositor or a source went away.
+    // The input ended because the compositor or a source went away, or
+    // because the window's output did (then LostOutput names it).
     bool SourceGone() const;
+    std::string LostOutput() const;
 
     bool WaitEvent(Event& event) override;
     gdi::Surface* ScreenBuffer(int width, int height) override;
