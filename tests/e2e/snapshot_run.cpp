@@ -75,7 +75,8 @@ std::optional<Point> Snapshot::TextCentre(const std::string& text) const {
     return found;
 }
 
-Snapshot RunSnapshot(const std::string& dir, const std::string& mode, const std::string& steps) {
+Snapshot RunSnapshot(const std::string& dir, const std::string& mode, const std::string& steps,
+                     const std::vector<std::string>& options) {
     namespace fs = std::filesystem;
     const fs::path tool = fs::path(dir) / "corvane-adjust";
     std::error_code ignored;
@@ -85,8 +86,10 @@ Snapshot RunSnapshot(const std::string& dir, const std::string& mode, const std:
     fs::remove(png, ignored);
 
     Snapshot s;
-    const xtest::CommandResult r = xtest::RunCommand(
-        {tool.string(), "--mode", mode, "--do", steps, "--png", png, "--trace", trace}, "", 60000);
+    std::vector<std::string> argv{tool.string(), "--mode", mode,      "--do", steps,
+                                  "--png",       png,      "--trace", trace};
+    argv.insert(argv.end(), options.begin(), options.end());
+    const xtest::CommandResult r = xtest::RunCommand(argv, "", 60000);
     s.status = r.status;
     s.output = r.output;
     std::string error;

@@ -31,6 +31,8 @@ struct Snapshot {
 
 // Runs the snapshot tool under the program's name (message boxes carry it in
 // their caption), in `dir`.
-Snapshot RunSnapshot(const std::string& dir, const std::string& mode, const std::string& steps);
+// `options` go to the tool as they are, e.g. {"--accept", "1024x768@60/32"}.
+Snapshot RunSnapshot(const std::string& dir, const std::string& mode, const std::string& steps,
+                     const std::vector<std::string>& options = {});
 
 }  // namespace e2e

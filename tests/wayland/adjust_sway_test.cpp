@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "tests/wayland/sway_session.h"
+#include "tests/xserver/subprocess.h"
 
 namespace wltest {
 namespace {
@@ -174,6 +175,53 @@ TEST_F(SwayChanges, FractionalScaleIsReportedOnce) {
     ASSERT_TRUE(program_->Running());
     said = program_->Stderr();
     EXPECT_EQ(said.find(line), said.rfind(line)) << said;
+}
+
+// sway with XWayland, its windows fullscreen as the wizard's own are.
+class SwayXwayland : public SwaySession {
+protected:
+    SwayOptions Options() const override {
+        return {.xwayland = true, .extra_config = "for_window [class=\".*\"] fullscreen enable\n"};
+    }
+    void ClickX(std::optional<e2e::Point> at) {
+        ASSERT_TRUE(at) << "nothing to click";
+        const RunResult r =
+            sway_->Run({"xdotool", "mousemove", std::to_string(at->x), std::to_string(at->y), "click", "1"},
+                       {{"DISPLAY", sway_->XwaylandDisplay()}});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+};
+
+// With DISPLAY alone the wizard is an X11 client of XWayland, whose RandR
+// cannot change the monitor: the change fails with the driver's message
+// and the output keeps its mode.
+TEST_F(SwayXwayland, ChangeFailsAndTheOutputKeepsItsMode) {
+    if (!xtest::ProgramInstalled("Xwayland") || !xtest::ProgramInstalled("xdotool")) {
+        GTEST_SKIP() << "Xwayland or xdotool is not installed";
+    }
+    ASSERT_FALSE(sway_->XwaylandDisplay().empty());
+    SetOutput(1024, 768, "1");
+    StartProgram({{"WAYLAND_DISPLAY", ""}, {"DISPLAY", sway_->XwaylandDisplay()}});
+    const e2e::Snapshot welcome = Expect("");
+    const e2e::Snapshot resolution = Expect("click adjust");
+    const std::string to_row = ToChartRow(resolution);
+    ASSERT_TRUE(ScreenBecomes(welcome.image, "welcome"));
+    ClickX(welcome.ButtonCentre("adjust"));
+    ASSERT_TRUE(ScreenBecomes(resolution.image, "resolution"));
+    ClickX(resolution.TextCentre("17\""));
+    const e2e::Snapshot row = Expect(to_row);
+    ASSERT_TRUE(ScreenBecomes(row.image, "chart-row"));
+
+    // The snapshot tool's driver refusing the same test the same way.
+    ClickX(row.ButtonCentre("change"));
+    const e2e::Snapshot refused = e2e::RunSnapshot(dir_.string(), ModeText(), to_row + "; click change",
+                                                   {"--accept", "1024x768@60/32", "--reject", "-1"});
+    EXPECT_EQ(refused.status, 3) << refused.output;  // the failure's box waits for its OK
+    EXPECT_TRUE(ScreenBecomes(refused.image, "failure-box"));
+    const RunResult outputs = sway_->Swaymsg({"-t", "get_outputs", "-r"});
+    EXPECT_NE(outputs.out.find("\"current_mode\": {\n      \"width\": 1024,\n      \"height\": 768"),
+              std::string::npos)
+        << outputs.out;
 }
 
 using SwayLeaving = SwaySession;

@@ -17,7 +17,7 @@ void SwaySession::SetUp() {
     dir_ = std::filesystem::temp_directory_path() / ("corvane-sway-" + std::to_string(getpid()) + "-" + name);
     std::filesystem::create_directories(dir_);
     std::string error;
-    sway_ = SwayCompositor::Start(&error);
+    sway_ = SwayCompositor::Start(&error, Options());
     ASSERT_TRUE(sway_) << error;
     adjust_ = sway_->ExecutableForUser(CORVANE_ADJUST_PATH, &error);
     ASSERT_FALSE(adjust_.empty()) << error;

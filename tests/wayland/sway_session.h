@@ -18,6 +18,8 @@ namespace wltest {
 class SwaySession : public ::testing::Test {
 protected:
     void SetUp() override;
+    // How the test's sway starts.
+    virtual SwayOptions Options() const { return {}; }
     void TearDown() override;
 
     // Sets HEADLESS-1 to WIDTHxHEIGHT@60Hz (device pixels) at `scale`.
