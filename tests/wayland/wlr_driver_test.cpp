@@ -27,6 +27,7 @@ struct SwayOutput {
     int height = 0;
     int refresh_mhz = 0;
     double scale = 0;
+    std::string transform;
     int x = 0;
     int y = 0;
 };
@@ -50,6 +51,7 @@ SwayOutput QueryOutput(const SwayCompositor& sway, const std::string& name) {
         out.refresh_mhz = std::stoi(m[3]);
     }
     if (std::regex_search(record, m, std::regex(R"("scale": ([0-9.]+))"))) out.scale = std::stod(m[1]);
+    if (std::regex_search(record, m, std::regex(R"re("transform": "([a-z0-9-]+)")re"))) out.transform = m[1];
     // The output's own "rect" comes before its name.
     const std::size_t rect = json.rfind("\"rect\": {", at);
     const std::string place = rect == std::string::npos ? "" : json.substr(rect, at - rect);
@@ -87,10 +89,10 @@ protected:
 };
 
 TEST_F(WlrDriverTest, ReadsTestsAndAppliesKeepingScaleAndPosition) {
-    ASSERT_EQ(
-        sway->Swaymsg({"output", "HEADLESS-1", "mode", "1024x768@60Hz", "scale", "2", "pos", "10", "20"})
-            .status,
-        0);
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "1024x768@60Hz", "scale", "2", "pos", "10", "20",
+                             "transform", "90"})
+                  .status,
+              0);
     WlrScreenDriver driver;
     Open(driver);
     EXPECT_EQ(driver.HeadName(), "HEADLESS-1");
@@ -108,6 +110,7 @@ TEST_F(WlrDriverTest, ReadsTestsAndAppliesKeepingScaleAndPosition) {
     EXPECT_EQ(after.height, 1024);
     EXPECT_EQ(after.refresh_mhz, 60000);
     EXPECT_EQ(after.scale, 2.0);
+    EXPECT_EQ(after.transform, "90");
     EXPECT_EQ(after.x, 10);
     EXPECT_EQ(after.y, 20);
     EXPECT_EQ(driver.Current(), (DisplayMode{1280, 1024, 60, 32}));
