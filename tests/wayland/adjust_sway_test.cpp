@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -280,6 +281,36 @@ TEST_F(SwayLeaving, UnpluggedMonitorEndsTheProgram) {
               std::string::npos)
         << program_->Result().err;
     nested->Stop(500);
+}
+
+// A second headless sway started with no outputs at all: the wizard has
+// nowhere to go, says so and fails.
+TEST_F(SwayLeaving, CompositorWithoutOutputsIsAClearError) {
+    const std::string dir = sway_->RuntimeDir() + "/empty";
+    ASSERT_EQ(
+        sway_->Run({"sh", "-c", "mkdir -m 700 " + dir + " && echo 'xwayland disable' > " + dir + "/config"})
+            .status,
+        0);
+    std::string error;
+    auto empty = sway_->Launch({"sway", "-c", dir + "/config"},
+                               {{"XDG_RUNTIME_DIR", dir},
+                                {"WLR_BACKENDS", "headless"},
+                                {"WLR_HEADLESS_OUTPUTS", "0"},
+                                {"WLR_RENDERER", "pixman"},
+                                {"WLR_LIBINPUT_NO_DEVICES", "1"},
+                                {"WAYLAND_DISPLAY", ""}},
+                               &error);
+    ASSERT_TRUE(empty) << error;
+    for (int i = 0; i < 200 && !std::filesystem::exists(dir + "/wayland-1"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(std::filesystem::exists(dir + "/wayland-1")) << empty->Stderr();
+    const RunResult r = sway_->Run({adjust_}, {{"XDG_RUNTIME_DIR", dir}, {"WAYLAND_DISPLAY", "wayland-1"}});
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("corvane-adjust: the Wayland compositor has no outputs"), std::string::npos)
+        << r.err;
+    empty->Stop(500);
 }
 
 // Blocked in poll(): ten idle seconds cost no clock ticks (one allowed for

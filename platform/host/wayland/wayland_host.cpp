@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <set>
 #include <vector>
 
 #include "platform/host/wayland/shm_buffers.h"
@@ -52,7 +51,6 @@ struct WaylandHost::Impl {
     xdg_wm_base* wm_base = nullptr;
     wp_viewporter* viewporter = nullptr;
     wp_fractional_scale_manager_v1* fractional_manager = nullptr;
-    std::set<std::string> interfaces;
     std::unique_ptr<wayland::Outputs> outputs = std::make_unique<wayland::Outputs>();
     std::unique_ptr<wayland::Seat> seat;
     std::unique_ptr<wayland::ShmBuffers> buffers;
@@ -113,23 +111,23 @@ struct WaylandHost::Impl {
     static void Global(void* data, wl_registry* registry, uint32_t name, const char* interface,
                        uint32_t version) {
         Impl& m = *static_cast<Impl*>(data);
-        m.interfaces.insert(interface);
         const std::string_view i = interface;
-        if (i == wl_compositor_interface.name) {
+        // One of each is enough; a second would only leak the first.
+        if (i == wl_compositor_interface.name && !m.compositor) {
             m.compositor = static_cast<wl_compositor*>(
                 wl_registry_bind(registry, name, &wl_compositor_interface, std::min<uint32_t>(version, 4)));
-        } else if (i == wl_shm_interface.name) {
+        } else if (i == wl_shm_interface.name && !m.shm) {
             m.shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
-        } else if (i == xdg_wm_base_interface.name) {
+        } else if (i == xdg_wm_base_interface.name && !m.wm_base) {
             m.wm_base =
                 static_cast<xdg_wm_base*>(wl_registry_bind(registry, name, &xdg_wm_base_interface, 1));
             static const xdg_wm_base_listener listener = {
                 [](void*, xdg_wm_base* base, uint32_t serial) { xdg_wm_base_pong(base, serial); }};
             xdg_wm_base_add_listener(m.wm_base, &listener, &m);
-        } else if (i == wp_viewporter_interface.name) {
+        } else if (i == wp_viewporter_interface.name && !m.viewporter) {
             m.viewporter =
                 static_cast<wp_viewporter*>(wl_registry_bind(registry, name, &wp_viewporter_interface, 1));
-        } else if (i == wp_fractional_scale_manager_v1_interface.name) {
+        } else if (i == wp_fractional_scale_manager_v1_interface.name && !m.fractional_manager) {
             m.fractional_manager = static_cast<wp_fractional_scale_manager_v1*>(
                 wl_registry_bind(registry, name, &wp_fractional_scale_manager_v1_interface, 1));
         } else if (i == wl_output_interface.name) {
@@ -156,7 +154,7 @@ struct WaylandHost::Impl {
     // the input ends rather than moving the window to another.
     void LeaveOutput() {
         const wayland::Output* old = Target();
-        lost_output = old && !old->state.name.empty() ? old->state.name : "the monitor";
+        lost_output = old && !old->state.name.empty() ? old->state.name : "(unnamed)";
         outputs->Remove(target);
         target = 0;
         gone = true;
@@ -449,10 +447,6 @@ bool WaylandHost::Open(const std::string& program, const std::string& output_nam
 
 bool WaylandHost::Connected() const {
     return impl_->display != nullptr;
-}
-
-bool WaylandHost::Offers(const std::string& interface) const {
-    return impl_->interfaces.count(interface) > 0;
 }
 
 std::string WaylandHost::LostOutput() const {

@@ -30,9 +30,6 @@ public:
 
     // The connection was made (Open may still have failed after it).
     bool Connected() const;
-    // Whether the compositor offers a global of this interface, e.g.
-    // "zwlr_output_manager_v1".
-    bool Offers(const std::string& interface) const;
     // The output the window is on, as the compositor names it.
     std::string OutputName() const;
 

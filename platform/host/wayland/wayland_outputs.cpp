@@ -103,23 +103,9 @@ bool Outputs::Remove(std::uint32_t global) {
     return true;
 }
 
-Output* Outputs::Find(const std::string& name) const {
-    for (auto& o : outputs_) {
-        if (o->ready && o->state.name == name) return o.get();
-    }
-    return nullptr;
-}
-
 Output* Outputs::FindGlobal(std::uint32_t global) const {
     for (auto& o : outputs_) {
         if (o->global == global) return o.get();
-    }
-    return nullptr;
-}
-
-Output* Outputs::FindWl(const wl_output* output) const {
-    for (auto& o : outputs_) {
-        if (o->output == output) return o.get();
     }
     return nullptr;
 }

@@ -57,9 +57,7 @@ public:
     bool Remove(std::uint32_t global);
 
     const std::vector<std::unique_ptr<Output>>& list() const { return outputs_; }
-    Output* Find(const std::string& name) const;
     Output* FindGlobal(std::uint32_t global) const;
-    Output* FindWl(const wl_output* output) const;
     // The names of the outputs, ", "-separated, for messages.
     std::string Names() const;
 
