@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 #include "draw/font_table.h"
 #include "draw/layout.h"
+#include "platform/gdi/dc_scope.h"
 
 void CMainFrame::RenderResolutionPage() {
     CDC& dc = BackBuffer.dc;
@@ -8,7 +9,7 @@ void CMainFrame::RenderResolutionPage() {
     const int F = FontHeightTable[ResolutionClass];
 
     ClearPage();
-    const int saved = dc.SaveDC();
+    const gdi::SavedDC saved(dc);
 
     auto title = MakePageFont(ResolutionClass <= 1 ? F - 6 : F, kBold);
     dc.SelectObject(title.get());
@@ -43,5 +44,4 @@ void CMainFrame::RenderResolutionPage() {
     dc.SetTextColor(RGB(0, 0, 0));
 
     UpdateResolutionPanel();
-    dc.RestoreDC(saved);
 }

@@ -2,6 +2,7 @@
 #include "display/recommended_modes.h"
 #include "draw/font_table.h"
 #include "draw/layout.h"
+#include "platform/gdi/dc_scope.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ void CMainFrame::UpdateResolutionPanel() {
     const int W = ScreenMetrics.W, H = ScreenMetrics.H, R = ScreenMetrics.RefreshRate;
     const int F = FontHeightTable[ResolutionClass];
 
-    const int saved = dc.SaveDC();
+    const gdi::SavedDC saved(dc);
     CBrush white(RGB(255, 255, 255));
     CPen thick(PS_SOLID, 3, RGB(0, 0, 0));
     dc.SelectObject(&white);
@@ -60,5 +61,4 @@ void CMainFrame::UpdateResolutionPanel() {
     dc.SelectObject(boldItalic.get());
     drawCentred(recommended, Trunc(H * 0.0488 + yR));
     dc.SetTextColor(RGB(0, 0, 0));
-    dc.RestoreDC(saved);
 }

@@ -2,6 +2,7 @@
 #include "display/recommended_modes.h"
 #include "draw/font_table.h"
 #include "draw/layout.h"
+#include "platform/gdi/dc_scope.h"
 
 void CMainFrame::LayoutSizeChart() {
     static constexpr double kRowTops[5] = {0.38, 0.44, 0.5, 0.56, 0.62};
@@ -19,7 +20,7 @@ void CMainFrame::LayoutSizeChart() {
 void CMainFrame::DrawSizeRow(const RECT& row, const std::string& label, bool highlighted) {
     CDC& dc = BackBuffer.dc;
     const int F = FontHeightTable[ResolutionClass];
-    const int saved = dc.SaveDC();
+    const gdi::SavedDC saved(dc);
     auto font = MakePageFont(F - 12, kBold);
     CBrush white(RGB(255, 255, 255));
     CPen thick(PS_SOLID, 3, RGB(0, 0, 0));
@@ -38,7 +39,6 @@ void CMainFrame::DrawSizeRow(const RECT& row, const std::string& label, bool hig
         dc.SelectObject(&dots);
         dc.Rectangle(inset.left, inset.top, inset.right, inset.bottom);
         dc.TextOut(labelX, labelY, label);
-        dc.RestoreDC(saved);
         return;
     }
     dc.SetTextColor(RGB(255, 255, 255));
@@ -50,7 +50,6 @@ void CMainFrame::DrawSizeRow(const RECT& row, const std::string& label, bool hig
     dc.Rectangle(inset.left, inset.top, inset.right, inset.bottom);
     dc.TextOut(labelX, labelY, label);
     dc.SetTextColor(RGB(0, 0, 0));
-    dc.RestoreDC(saved);
 }
 
 void CMainFrame::DrawSizeChart() {

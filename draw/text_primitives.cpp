@@ -1,11 +1,11 @@
 #include "app/main_frame.h"
 #include "draw/layout.h"
+#include "platform/gdi/dc_scope.h"
 
 void CMainFrame::ClearPage() {
     CBrush white(RGB(255, 255, 255));
-    HBRUSH previous = BackBuffer.dc.SelectObject(&white);
+    const gdi::Selected<CBrush> brush(BackBuffer.dc, &white);
     BackBuffer.dc.PatBlt(0, 0, ScreenMetrics.W, ScreenMetrics.H, PATCOPY);
-    BackBuffer.dc.SelectObject(previous);
 }
 
 void CMainFrame::DrawCenteredText(std::string text, double y) {

@@ -1,4 +1,5 @@
 #include "app/main_frame.h"
+#include "platform/gdi/dc_scope.h"
 
 void CMainFrame::BorderPattern() {
     CDC& dc = BackBuffer.dc;
@@ -15,10 +16,8 @@ void CMainFrame::BorderPattern() {
     };
     for (const auto& line : lines) {
         CPen pen(PS_SOLID, line.width, RGB(0, 255, 0));
-        HPEN previous = dc.SelectObject(&pen);
+        const gdi::Selected<CPen> selected(dc, &pen);
         dc.MoveTo(line.from.x, line.from.y);
         dc.LineTo(line.to.x, line.to.y);
-        dc.SelectObject(previous);
-        pen.DeleteObject();
     }
 }

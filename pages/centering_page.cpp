@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 #include "draw/font_table.h"
 #include "draw/layout.h"
+#include "platform/gdi/dc_scope.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ void CMainFrame::RenderCenteringPage() {
     ClearPage();
     BorderPattern();
 
-    const int saved = dc.SaveDC();
+    const gdi::SavedDC saved(dc);
     dc.SelectObject(titleFont.get());
     DrawCenteredText("Picture Centering", Trunc(H * 0.03));
 
@@ -120,6 +121,5 @@ void CMainFrame::RenderCenteringPage() {
                     &iconDC);
     }
 
-    dc.RestoreDC(saved);
     iconDC.DeleteDC();
 }

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 #include "draw/font_table.h"
 #include "draw/layout.h"
+#include "platform/gdi/dc_scope.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void CMainFrame::RenderCompletionPage() {
     ClearPage();
 
     // No text colour is set here: the standing colour is black on every path.
-    const int saved = dc.SaveDC();
+    const gdi::SavedDC saved(dc);
     CBrush frameBrush(RGB(255, 255, 255));
     CPen framePen(PS_SOLID, 0, RGB(0, 0, 0));
     dc.SelectObject(&frameBrush);
@@ -45,8 +46,4 @@ void CMainFrame::RenderCompletionPage() {
     DrawCenteredText("Press \"Finish\" to return to the main screen.", Trunc(H * 0.361328125));
     dc.SelectObject(boldFont.get());
     DrawCenteredText("Thank you for choosing CORVANE.", Trunc(H * 0.4882));
-
-    dc.RestoreDC(saved);
-    framePen.DeleteObject();
-    frameBrush.DeleteObject();
 }

@@ -2,6 +2,7 @@
 #include "draw/font_table.h"
 #include "draw/layout.h"
 #include "pages/stripe_page_layout.h"
+#include "platform/gdi/dc_scope.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ void CMainFrame::RenderStripePage(const StripePageLayout& layout) {
     CDC iconDC;
     iconDC.CreateCompatibleDC(&dc);
 
-    const int saved = dc.SaveDC();
+    const gdi::SavedDC saved(dc);
     dc.SelectObject(&boxBrush);
     dc.SelectObject(titleFont.get());
     dc.SelectObject(&boxPen);
@@ -90,8 +91,5 @@ void CMainFrame::RenderStripePage(const StripePageLayout& layout) {
     StretchIcon(W * icons.up.x, H * icons.up.y, W * icons.upSize.w, H * icons.upSize.h, kUpArrowSourceWidth,
                 kUpArrowSourceHeight, &iconDC);
 
-    dc.RestoreDC(saved);
     iconDC.DeleteDC();
-    boxPen.DeleteObject();
-    boxBrush.DeleteObject();
 }

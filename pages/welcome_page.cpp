@@ -2,6 +2,7 @@
 #include "draw/font_table.h"
 #include "draw/layout.h"
 #include "pages/version.h"
+#include "platform/gdi/dc_scope.h"
 #include "platform/ui/resources.h"
 
 namespace {
@@ -43,19 +44,14 @@ void CMainFrame::RenderWelcomePage() {
     ui::LoadBitmapResource(banner, kBannerResource);
     CDC bannerDC;
     bannerDC.CreateCompatibleDC(&dc);
-    HBITMAP previousBitmap = bannerDC.SelectObject(&banner);
+    const gdi::Selected<CBitmap> bannerSelected(bannerDC, &banner);
     dc.StretchBlt(Trunc(W * 0.264), Trunc(H * 0.097), Trunc(W * 0.471), Trunc(H * 0.1123), &bannerDC, 0, 0,
                   kBannerSourceWidth, kBannerSourceHeight, SRCCOPY);
 
-    const int saved = dc.SaveDC();
+    const gdi::SavedDC saved(dc);
     dc.SelectObject(bodyFont.get());
     for (const CenteredLine& line : kBodyLines) DrawCenteredText(line.text, Trunc(H * line.y));
 
     dc.SelectObject(versionFont.get());
     DrawTextAt("Version: " + VersionMajor + "." + VersionMinor, Trunc(W * 0.005), Trunc(H * 0.97));
-
-    dc.RestoreDC(saved);
-    if (previousBitmap) bannerDC.SelectObject(previousBitmap);
-    bannerDC.DeleteDC();
-    banner.DeleteObject();
 }
