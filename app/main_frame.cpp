@@ -4,12 +4,8 @@
 
 IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
 
-namespace {
-gdi::TraceRecorder* g_trace = nullptr;
-}
-
 void CMainFrame::SetTrace(gdi::TraceRecorder* trace) {
-    g_trace = trace;
+    gdi::SetRunTrace(trace);
 }
 
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
@@ -51,7 +47,7 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
 // then draw nothing and the screen stays blank until a drawable mode.
 void CMainFrame::BuildBackBuffer(CDC* client) {
     BackBuffer.dc.CreateCompatibleDC(client);
-    BackBuffer.dc.SetTrace(g_trace);
+    BackBuffer.dc.SetTrace(gdi::RunTrace());
     BackBuffer.dc.SetBkMode(TRANSPARENT);
     BackBuffer.bitmap.CreateCompatibleBitmap(client, ScreenMetrics.W, ScreenMetrics.H);
     BackBuffer.previous = BackBuffer.dc.SelectObject(&BackBuffer.bitmap);
@@ -71,13 +67,13 @@ void CMainFrame::OnPaint() {
 
 void CMainFrame::RenderCurrentPage() {
     MeasureScreen();
-    if (g_trace) {
+    if (gdi::TraceRecorder* trace = gdi::RunTrace()) {
         gdi::TraceObject record;
         record.Add("op", "render").Add("page", WizardPageName(CurrentPage)).Add("width", ScreenMetrics.W);
         record.Add("height", ScreenMetrics.H)
             .Add("refresh", ScreenMetrics.RefreshRate)
             .Add("class", ResolutionClass);
-        g_trace->Record(record);
+        trace->Record(record);
     }
     switch (CurrentPage) {
         case WizardPage::Welcome:

@@ -4,12 +4,16 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/context.h"
 #include "platform/gdi/raster.h"
 
 namespace gdi {
 namespace {
 
-const IDeviceCaps* g_display_caps = nullptr;
+struct DisplayCapsPart : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kDisplayCaps;
+    const IDeviceCaps* caps = nullptr;
+};
 
 int ClampToInt(long long v) {
     return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
@@ -58,10 +62,10 @@ const char* PenStyleName(int style) {
 }  // namespace
 
 void SetDisplayCaps(const IDeviceCaps* caps) {
-    g_display_caps = caps;
+    platform::TheContext().Get<DisplayCapsPart>().caps = caps;
 }
 const IDeviceCaps* GetDisplayCaps() {
-    return g_display_caps;
+    return platform::TheContext().Get<DisplayCapsPart>().caps;
 }
 
 }  // namespace gdi

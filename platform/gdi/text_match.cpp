@@ -10,6 +10,7 @@
 #include <mutex>
 #include <tuple>
 
+#include "platform/context.h"
 #include "platform/gdi/text_internal.h"
 
 namespace gdi::text {
@@ -35,7 +36,7 @@ struct SizedKey {
 
 // Everything here is created once and never destroyed: fonts may be used
 // from other statics' destructors, and FT_Done_FreeType at exit buys nothing.
-// The holder stays reachable from a static pointer, so LeakSanitizer is quiet.
+// The context that holds it is never destroyed either.
 struct Registry {
     bool usable = false;
     FT_Library library = nullptr;
@@ -48,12 +49,25 @@ struct Registry {
     FontCacheStats stats;
 };
 
+struct RegistryPart : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kFontRegistry;
+    Registry registry;
+    std::once_flag set_up;
+    std::once_flag setup_started;
+    std::future<void> setup;  // StartFontSetup's thread
+};
+
+// Shared with StartFontSetup's thread.
+RegistryPart& Fonts() {
+    return platform::TheContext().GetShared<RegistryPart>();
+}
+
 Registry& registry() {
-    static Registry* const r = new Registry;
+    RegistryPart& part = Fonts();
+    Registry* const r = &part.registry;
     // Once, even when StartFontSetup's thread is still at it: a second
     // caller waits for the first.
-    static std::once_flag once;
-    std::call_once(once, [] {
+    std::call_once(part.set_up, [r] {
         if (FcInit() == FcTrue) {
             // fontconfig keeps unreachable blocks until FcFini (LeakSanitizer
             // reports them). Nothing of ours holds fontconfig objects, and a
@@ -68,8 +82,12 @@ Registry& registry() {
 }  // namespace
 
 void StartFontSetup() {
-    // Kept so that the program never ends while the thread still runs.
-    static std::future<void> setup = std::async(std::launch::async, [] { registry(); });
+    RegistryPart& part = Fonts();
+    std::call_once(part.setup_started, [&part] {
+        part.setup = std::async(std::launch::async, [] { registry(); });
+        // The program never ends while the thread still runs.
+        std::atexit([] { Fonts().setup.wait(); });
+    });
 }
 
 namespace {

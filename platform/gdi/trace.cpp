@@ -2,7 +2,25 @@
 
 #include <cstdio>
 
+#include "platform/context.h"
+
 namespace gdi {
+namespace {
+
+struct RunTracePart : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kTrace;
+    TraceRecorder* trace = nullptr;
+};
+
+}  // namespace
+
+void SetRunTrace(TraceRecorder* trace) {
+    platform::TheContext().Get<RunTracePart>().trace = trace;
+}
+
+TraceRecorder* RunTrace() {
+    return platform::TheContext().Get<RunTracePart>().trace;
+}
 
 const TraceValue* TraceObject::Find(std::string_view key) const {
     for (const auto& [k, v] : fields) {

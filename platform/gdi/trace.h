@@ -61,6 +61,11 @@ public:
     virtual void Record(const TraceObject& record) = 0;
 };
 
+// Where the program's drawing in this run is recorded (tools and tests set
+// it); null, the default of every run: nowhere.
+void SetRunTrace(TraceRecorder* trace);
+TraceRecorder* RunTrace();
+
 // Keeps every record in memory (tests).
 class MemoryTrace : public TraceRecorder {
 public:

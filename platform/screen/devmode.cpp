@@ -3,10 +3,10 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/screen/screen_state.h"
+
 namespace screen {
 namespace {
-
-std::function<void(const SettingsCall&)> g_observer;
 
 constexpr DWORD kKnownFlags = CDS_UPDATEREGISTRY | CDS_TEST | CDS_FULLSCREEN | CDS_NORESET;
 constexpr std::size_t kMinSize = offsetof(DEVMODEA, dmICMMethod);
@@ -27,7 +27,7 @@ DisplayMode Requested(const DEVMODEA& dm, const DisplayMode& current) {
 }  // namespace
 
 void SetSettingsObserver(std::function<void(const SettingsCall&)> observer) {
-    g_observer = std::move(observer);
+    detail::State().settings_observer = std::move(observer);
 }
 
 }  // namespace screen
@@ -76,6 +76,6 @@ LONG ChangeDisplaySettingsA(DEVMODEA* devmode, DWORD flags) {
     } else {
         call.result = driver->SetMode(call.mode);
     }
-    if (screen::g_observer) screen::g_observer(call);
+    if (const auto& observer = screen::detail::State().settings_observer) observer(call);
     return call.result;
 }

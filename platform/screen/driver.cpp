@@ -1,46 +1,37 @@
 #include "platform/screen/driver.h"
 
 #include "platform/screen/display_caps.h"
+#include "platform/screen/screen_state.h"
 
 namespace screen {
-namespace {
-
-ScreenDriver* g_driver = nullptr;
-
-// A function-local static: the application object registers its callback
-// from a static constructor, which may run before this file's statics.
-ScreenDriver::ChangeListener& Callback() {
-    static ScreenDriver::ChangeListener callback;
-    return callback;
-}
-
-}  // namespace
 
 void SetDriver(ScreenDriver* driver) {
-    if (g_driver) g_driver->SetChangeListener(nullptr);
-    g_driver = driver;
-    if (g_driver) {
-        g_driver->SetChangeListener([](const DisplayMode& mode) {
-            if (Callback()) Callback()(mode);
+    detail::ScreenPart& state = detail::State();
+    if (state.driver) state.driver->SetChangeListener(nullptr);
+    state.driver = driver;
+    if (driver) {
+        driver->SetChangeListener([](const DisplayMode& mode) {
+            if (const auto& callback = detail::State().change_callback) callback(mode);
         });
     }
     InstallDisplayCaps();
 }
 
 ScreenDriver* GetDriver() {
-    return g_driver;
+    return detail::State().driver;
 }
 
 void SetChangeCallback(ScreenDriver::ChangeListener callback) {
-    Callback() = std::move(callback);
+    detail::State().change_callback = std::move(callback);
 }
 
 void AnnounceDisplayChange() {
-    if (Callback()) Callback()(CurrentMode());
+    if (const auto& callback = detail::State().change_callback) callback(CurrentMode());
 }
 
 DisplayMode CurrentMode() {
-    return g_driver ? g_driver->Current() : DisplayMode{};
+    ScreenDriver* driver = detail::State().driver;
+    return driver ? driver->Current() : DisplayMode{};
 }
 
 }  // namespace screen

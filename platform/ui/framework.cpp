@@ -48,19 +48,7 @@ std::size_t QueuedMessageCount() {
 }
 
 void ResetState() {
-    while (!S().top_levels.empty()) {
-        const HWND h = S().top_levels.back();
-        if (!detail::Destroy(h)) S().top_levels.pop_back();
-    }
-    detail::State& s = S();
-    s.queue.clear();
-    s.capture = s.focus = nullptr;
-    s.modal.clear();
-    s.host = nullptr;
-    s.present_pending = false;
-    s.input_exhausted = false;
-    s.unanswered_boxes = 0;
-    s.waiting_answers.clear();
+    platform::TheContext().Renew(platform::PartId::kUi);
 }
 
 std::string AppNameFromPath(const char* path) {

@@ -31,8 +31,10 @@ std::size_t LiveWindowCount();
 std::size_t LiveSurfaceCount();
 std::size_t QueuedMessageCount();
 
-// Destroys every window, empties the queue and forgets the host, capture,
-// focus and the counters above: a clean start for the next run.
+// Destroys every window and replaces the framework's run state (queue, host,
+// capture, focus, open boxes, observers, the counters above) with a fresh
+// one. The screen driver stays; platform::TheContext().NewRun() starts a
+// whole fresh run.
 void ResetState();
 
 // The executable's file name without directory and extension; "app" when

@@ -36,15 +36,13 @@ bool Blocked(HWND target) {
     return !S().modal.empty() && !IsDescendantOrSelf(target, S().modal.back());
 }
 
-bool g_left_down = false;
-
 void Mouse(UINT message, POINT p) {
-    if (message == WM_LBUTTONDOWN) g_left_down = true;
-    if (message == WM_LBUTTONUP) g_left_down = false;
+    if (message == WM_LBUTTONDOWN) S().left_down = true;
+    if (message == WM_LBUTTONUP) S().left_down = false;
     const HWND target = S().capture ? S().capture : WindowAt(p);
     if (!target || Blocked(target)) return;
     const POINT o = ClientOrigin(target);
-    const WPARAM keys = g_left_down ? MK_LBUTTON : 0;
+    const WPARAM keys = S().left_down ? MK_LBUTTON : 0;
     Post(target, message, keys, MAKELPARAM(p.x - o.x, p.y - o.y));
 }
 

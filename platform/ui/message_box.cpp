@@ -13,8 +13,6 @@
 namespace ui {
 namespace {
 
-std::function<void(const MessageBoxRecord&)> g_observer;
-
 class CMessageBoxWnd : public CWnd {
 public:
     CMessageBoxWnd(std::string text, std::string caption, UINT type)
@@ -102,7 +100,8 @@ int CMessageBoxWnd::DoModal(CWnd* owner) {
     const detail::LoopEnd end =
         detail::RunLoop([&] { return answer_ != 0 || !IsWindow(self); }, true, false, nullptr);
     if (end == detail::LoopEnd::kExhausted) ++s.unanswered_boxes;
-    if (g_observer) g_observer(MessageBoxRecord{caption_, text_, type_, answer_});
+    if (const auto& observer = s.message_box_observer)
+        observer(MessageBoxRecord{caption_, text_, type_, answer_});
 
     s.modal.erase(std::remove(s.modal.begin(), s.modal.end(), self), s.modal.end());
     DestroyWindow();
@@ -138,7 +137,7 @@ bool GetOpenMessageBox(MessageBoxInfo* info) {
 }
 
 void SetMessageBoxObserver(std::function<void(const MessageBoxRecord&)> observer) {
-    g_observer = std::move(observer);
+    detail::S().message_box_observer = std::move(observer);
 }
 
 int ShowMessageBox(CWnd* owner, LPCTSTR text, LPCTSTR caption, UINT type) {

@@ -2,12 +2,23 @@
 
 #include <map>
 
+#include "platform/context.h"
+
 namespace ui {
 namespace {
 
+struct ResourcesPart : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kResources;
+    std::map<int, std::span<const unsigned char>> table;
+    std::map<int, HICON__> icons;  // handed out by address: never erased
+};
+
+ResourcesPart& Resources() {
+    return platform::TheContext().Get<ResourcesPart>();
+}
+
 std::map<int, std::span<const unsigned char>>& Table() {
-    static std::map<int, std::span<const unsigned char>> table;
-    return table;
+    return Resources().table;
 }
 
 }  // namespace
@@ -36,9 +47,8 @@ BOOL LoadBitmapResource(CBitmap& bmp, int id) {
 }
 
 HICON LoadIconResource(int id) {
-    static std::map<int, HICON__> icons;
     if (FindResource(id).empty()) return nullptr;
-    return &icons.try_emplace(id, HICON__{id}).first->second;
+    return &Resources().icons.try_emplace(id, HICON__{id}).first->second;
 }
 
 void ClearResources() {

@@ -1,13 +1,24 @@
 #include "platform/ui/win_app.h"
 
+#include "platform/context.h"
+
 #include "platform/ui/framework.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/window_state.h"
 #include "platform/ui/wnd_class.h"
 
 namespace {
-CWinApp* g_app = nullptr;
+
+struct AppPart : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kApp;
+    CWinApp* app = nullptr;
+};
+
+CWinApp*& TheApp() {
+    return platform::TheContext().Get<AppPart>().app;
 }
+
+}  // namespace
 
 IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
 
@@ -17,12 +28,12 @@ CWinApp::CWinApp(LPCTSTR lpszAppName) {
         app_name_ = lpszAppName;
         m_pszAppName = app_name_.c_str();
     }
-    g_app = this;
+    TheApp() = this;
     ui::detail::EnsureHooks();
 }
 
 CWinApp::~CWinApp() {
-    if (g_app == this) g_app = nullptr;
+    if (TheApp() == this) TheApp() = nullptr;
 }
 
 int CWinApp::Run() {
@@ -44,15 +55,17 @@ void CWinApp::SetAppNameFromPath(const char* path) {
 }
 
 CWinApp* AfxGetApp() {
-    return g_app;
+    return TheApp();
 }
 
 CWnd* AfxGetMainWnd() {
-    return g_app ? g_app->m_pMainWnd : nullptr;
+    CWinApp* app = TheApp();
+    return app ? app->m_pMainWnd : nullptr;
 }
 
 LPCTSTR AfxGetAppName() {
-    return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : "app";
+    CWinApp* app = TheApp();
+    return app && app->m_pszAppName ? app->m_pszAppName : "app";
 }
 
 int AfxWinMain(host::Host& host, int argc, char** argv) {

@@ -9,11 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/context.h"
 #include "platform/gdi/objects.h"
 #include "platform/host/host.h"
 #include "platform/ui/wintypes.h"
 
 class CWnd;
+
+namespace ui {
+struct MessageBoxRecord;
+}
 
 namespace ui::detail {
 
@@ -38,7 +43,14 @@ struct Window {
     bool destroying = false;
 };
 
-struct State {
+// The framework's state for one run: the ui layer's part of the platform
+// context. A fresh one starts a run with no windows and nothing queued.
+struct State : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kUi;
+    // Destroys the windows that are left, children first, while the rest of
+    // the state still stands.
+    void EndRun() override;
+
     std::map<HWND, std::unique_ptr<Window>> windows;
     std::vector<HWND> top_levels;  // bottom to top
     std::uintptr_t next_handle = 1;
@@ -52,6 +64,9 @@ struct State {
     int unanswered_boxes = 0;
     // Answers given while no box was open, each kept for the next box to open.
     std::deque<int> waiting_answers;
+    bool left_down = false;  // the left mouse button, as the last input left it
+    bool hooks_installed = false;
+    std::function<void(const ui::MessageBoxRecord&)> message_box_observer;
 };
 
 State& S();

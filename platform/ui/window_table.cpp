@@ -5,8 +5,14 @@
 namespace ui::detail {
 
 State& S() {
-    static State state;
-    return state;
+    return platform::TheContext().Get<State>();
+}
+
+void State::EndRun() {
+    while (!top_levels.empty()) {
+        const HWND h = top_levels.back();
+        if (!Destroy(h)) top_levels.pop_back();
+    }
 }
 
 Window* Find(HWND hwnd) {
@@ -55,9 +61,8 @@ void OnDisplayModeChanged(const screen::DisplayMode& mode) {
 }  // namespace
 
 void EnsureHooks() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
+    if (S().hooks_installed) return;
+    S().hooks_installed = true;
     screen::SetChangeCallback(OnDisplayModeChanged);
 }
 

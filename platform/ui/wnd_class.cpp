@@ -2,18 +2,32 @@
 
 #include <map>
 
+#include "platform/context.h"
+
 namespace {
 
+// Handed out by address (class names, cursors, brushes): entries are never erased.
+struct WindowClassesPart : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kWindowClasses;
+    std::map<std::string, WndClassInfo> classes;
+    std::map<int, HCURSOR__> cursors;
+    std::map<int, CBrush> brushes;
+};
+
+WindowClassesPart& ClassesPart() {
+    return platform::TheContext().Get<WindowClassesPart>();
+}
+
+// The system's classes are there from the start.
 std::map<std::string, WndClassInfo>& Classes() {
-    static std::map<std::string, WndClassInfo> classes = [] {
-        std::map<std::string, WndClassInfo> c;
+    std::map<std::string, WndClassInfo>& c = ClassesPart().classes;
+    if (c.empty()) {
         c["BUTTON"] = {"BUTTON", 0, nullptr, nullptr, nullptr};
         c["AfxWnd"] = {"AfxWnd", 0, nullptr, nullptr, nullptr};
         c["AfxFrameOrView"] = {"AfxFrameOrView", 0, nullptr, GetSysColorBrush(COLOR_WINDOW), nullptr};
         c["#32770"] = {"#32770", 0, nullptr, GetSysColorBrush(COLOR_BTNFACE), nullptr};
-        return c;
-    }();
-    return classes;
+    }
+    return c;
 }
 
 std::string Key(const void* p) {
@@ -41,9 +55,8 @@ const WndClassInfo* FindWndClass(LPCTSTR name) {
 }
 
 HCURSOR LoadCursor(HINSTANCE hInstance, int nCursorId) {
-    static std::map<int, HCURSOR__> cursors;
     if (hInstance || nCursorId < 32512 || nCursorId > 32651) return nullptr;
-    return &cursors.try_emplace(nCursorId, HCURSOR__{nCursorId}).first->second;
+    return &ClassesPart().cursors.try_emplace(nCursorId, HCURSOR__{nCursorId}).first->second;
 }
 
 COLORREF GetSysColor(int nIndex) {
@@ -58,9 +71,8 @@ COLORREF GetSysColor(int nIndex) {
 }
 
 HBRUSH GetSysColorBrush(int nIndex) {
-    static std::map<int, CBrush> brushes;
     if (nIndex != COLOR_WINDOW && nIndex != COLOR_WINDOWTEXT && nIndex != COLOR_BTNFACE) return nullptr;
-    auto [it, added] = brushes.try_emplace(nIndex);
+    auto [it, added] = ClassesPart().brushes.try_emplace(nIndex);
     if (added) it->second.CreateSolidBrush(GetSysColor(nIndex));
     return it->second.GetSafeHandle();
 }

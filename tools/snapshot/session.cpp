@@ -4,6 +4,7 @@
 
 #include "app/button_ids.h"
 #include "app/main_frame.h"
+#include "platform/context.h"
 #include "platform/screen/devmode.h"
 #include "platform/ui/framework.h"
 #include "platform/ui/message_box.h"
@@ -37,6 +38,7 @@ ImageButton* ButtonByName(CMainFrame& frame, const std::string& name) {
 }
 
 Session::Session(Options options) : options_(std::move(options)), driver_(options_.mode) {
+    platform::TheContext().NewRun();  // one run at a time: nothing of an earlier one stays
     if (options_.accept) driver_.SetAccepted(*options_.accept);
     driver_.SetRejectCodes(options_.reject);
     driver_.SetApplyFailure(options_.fail_apply);
@@ -81,11 +83,7 @@ Session::Session(Options options) : options_(std::move(options)), driver_(option
 }
 
 Session::~Session() {
-    ui::ResetState();
-    ui::SetMessageBoxObserver(nullptr);
-    screen::SetSettingsObserver(nullptr);
-    CMainFrame::SetTrace(nullptr);
-    screen::SetDriver(nullptr);
+    platform::TheContext().NewRun();
 }
 
 void Session::Script(const Step& step) {

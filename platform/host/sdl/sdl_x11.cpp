@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/context.h"
+
 namespace host::x11 {
 namespace {
 
@@ -18,15 +20,24 @@ Display* DisplayOf(SDL_Window* window) {
     return info.info.x11.display;
 }
 
-std::string g_program;
-Display* g_display = nullptr;
-XIOErrorHandler g_previous = nullptr;
+// Xlib's handler takes no user data, so what it needs is kept in the context.
+struct LostConnectionPart : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kX11Errors;
+    std::string program;
+    Display* display = nullptr;
+    XIOErrorHandler previous = nullptr;
+};
+
+LostConnectionPart& Lost() {
+    return platform::TheContext().Get<LostConnectionPart>();
+}
 
 constexpr const char* kLostMessage = "the display server went away; exiting";
 
 int OnIoError(Display* display) {
-    if (display != g_display) return g_previous ? g_previous(display) : 0;
-    std::fprintf(stderr, "%s: %s\n", g_program.c_str(), kLostMessage);
+    const LostConnectionPart& lost = Lost();
+    if (display != lost.display) return lost.previous ? lost.previous(display) : 0;
+    std::fprintf(stderr, "%s: %s\n", lost.program.c_str(), kLostMessage);
     std::_Exit(1);
 }
 
@@ -56,11 +67,12 @@ bool EventsWaiting(SDL_Window* window) {
 void ExitWhenConnectionLost(SDL_Window* window, const std::string& program) {
     Display* display = DisplayOf(window);
     if (!display) return;
-    g_program = program;
-    g_display = display;
+    LostConnectionPart& lost = Lost();
+    lost.program = program;
+    lost.display = display;
     // Installed before any other handler of ours, which then passes SDL's
     // connection on to this one.
-    g_previous = XSetIOErrorHandler(OnIoError);
+    lost.previous = XSetIOErrorHandler(OnIoError);
 }
 
 #else

@@ -5,19 +5,32 @@
 #include <utility>
 #include <vector>
 
+#include "platform/context.h"
+
 namespace screen::xrandr {
 namespace {
 
-std::mutex g_mutex;
-std::vector<std::pair<Display*, ConnectionErrors*>> g_watched;
-XErrorHandler g_previous_error = nullptr;
-XIOErrorHandler g_previous_io_error = nullptr;
+// Xlib's handlers take no user data, so what they need is kept in the
+// context. The part is made by the first Watch, before any handler is set.
+struct WatchedPart : platform::Part {
+    static constexpr platform::PartId kId = platform::PartId::kXrandrErrors;
+    std::mutex mutex;
+    std::vector<std::pair<Display*, ConnectionErrors*>> watched;
+    XErrorHandler previous_error = nullptr;
+    XIOErrorHandler previous_io_error = nullptr;
+    bool installed = false;
+};
+
+WatchedPart& Watched() {
+    return platform::TheContext().Get<WatchedPart>();
+}
 
 ConnectionErrors* Find(Display* display) {
-    std::lock_guard lock(g_mutex);
-    auto it = std::find_if(g_watched.begin(), g_watched.end(),
+    WatchedPart& part = Watched();
+    std::lock_guard lock(part.mutex);
+    auto it = std::find_if(part.watched.begin(), part.watched.end(),
                            [display](const auto& entry) { return entry.first == display; });
-    return it == g_watched.end() ? nullptr : it->second;
+    return it == part.watched.end() ? nullptr : it->second;
 }
 
 int OnError(Display* display, XErrorEvent* event) {
@@ -26,7 +39,8 @@ int OnError(Display* display, XErrorEvent* event) {
         errors->last_code = event->error_code;
         return 0;
     }
-    return g_previous_error ? g_previous_error(display, event) : 0;
+    const XErrorHandler previous = Watched().previous_error;
+    return previous ? previous(display, event) : 0;
 }
 
 int OnIoError(Display* display) {
@@ -34,7 +48,8 @@ int OnIoError(Display* display) {
         errors->gone = true;
         return 0;  // the per-connection exit handler below keeps the process alive
     }
-    return g_previous_io_error ? g_previous_io_error(display) : 0;
+    const XIOErrorHandler previous = Watched().previous_io_error;
+    return previous ? previous(display) : 0;
 }
 
 #ifdef CORVANE_HAVE_IO_ERROR_EXIT_HANDLER
@@ -46,26 +61,27 @@ void OnIoErrorExit(Display* display, void*) {
 }  // namespace
 
 void Watch(Display* display, ConnectionErrors* errors) {
+    WatchedPart& part = Watched();
     {
-        std::lock_guard lock(g_mutex);
-        g_watched.emplace_back(display, errors);
+        std::lock_guard lock(part.mutex);
+        part.watched.emplace_back(display, errors);
+        // Installed once; a toolkit that later sets its own handlers and
+        // restores ours keeps this working.
+        if (!part.installed) {
+            part.installed = true;
+            part.previous_error = XSetErrorHandler(OnError);
+            part.previous_io_error = XSetIOErrorHandler(OnIoError);
+        }
     }
-    // Installed once; a toolkit that later sets its own handlers and restores
-    // ours keeps this working.
-    static const bool installed = [] {
-        g_previous_error = XSetErrorHandler(OnError);
-        g_previous_io_error = XSetIOErrorHandler(OnIoError);
-        return true;
-    }();
-    (void)installed;
 #ifdef CORVANE_HAVE_IO_ERROR_EXIT_HANDLER
     XSetIOErrorExitHandler(display, OnIoErrorExit, nullptr);
 #endif
 }
 
 void Unwatch(Display* display) {
-    std::lock_guard lock(g_mutex);
-    std::erase_if(g_watched, [display](const auto& entry) { return entry.first == display; });
+    WatchedPart& part = Watched();
+    std::lock_guard lock(part.mutex);
+    std::erase_if(part.watched, [display](const auto& entry) { return entry.first == display; });
 }
 
 bool SurvivesLostServer() {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/context.h"
 #include "platform/gdi/dc.h"
 #include "platform/screen/simulated_driver.h"
 
@@ -16,11 +17,7 @@ protected:
         screen::SetDriver(&driver);
         screen::SetChangeCallback([this](const screen::DisplayMode& m) { notified.push_back(m); });
     }
-    void TearDown() override {
-        screen::SetDriver(nullptr);
-        screen::SetChangeCallback(nullptr);
-        screen::SetSettingsObserver(nullptr);
-    }
+    void TearDown() override { platform::TheContext().NewRun(); }
     // The record as the application fills it before a change.
     DEVMODEA Request(int w, int h, int hz, int bpp) {
         DEVMODEA dm;
