@@ -39,6 +39,17 @@ void Compose(gdi::Surface& screen, HWND hwnd, POINT origin, CRect clip) {
     for (HWND c : w->children) Compose(screen, c, POINT{r.left, r.top}, clip);
 }
 
+// Whether composing top-level window hwnd writes every pixel of a width x
+// height screen: it is shown and its surface reaches past every edge.
+bool CoversScreen(HWND hwnd, int width, int height) {
+    const Window* w = Find(hwnd);
+    if (!w || !(w->style & WS_VISIBLE) || !w->surface) return false;
+    const CRect& r = w->rect;
+    return r.left <= 0 && r.top <= 0 && r.right >= width && r.bottom >= height &&
+           static_cast<long long>(width) - r.left <= w->surface->width() &&
+           static_cast<long long>(height) - r.top <= w->surface->height();
+}
+
 void PaintWindow(HWND hwnd) {
     Window* w = Find(hwnd);
     if (!w) return;
@@ -75,7 +86,10 @@ void Present() {
     const screen::DisplayMode mode = screen::CurrentMode();
     gdi::Surface* screen = s.host->ScreenBuffer(std::max(mode.width, 0), std::max(mode.height, 0));
     if (!screen) return;
-    std::fill(screen->pixels().begin(), screen->pixels().end(), gdi::Pixel{0});
+    // Black where no window is; a full-screen window's pixels cover it all.
+    bool covered = false;
+    for (HWND t : s.top_levels) covered = covered || CoversScreen(t, screen->width(), screen->height());
+    if (!covered) std::fill(screen->pixels().begin(), screen->pixels().end(), gdi::Pixel{0});
     const CRect all(0, 0, screen->width(), screen->height());
     for (HWND t : s.top_levels) Compose(*screen, t, POINT{0, 0}, all);
     s.host->Present();

@@ -113,6 +113,23 @@ TEST_F(PaintTest, UpdateWindowPaintsAtOnceAndHidingAChildUncoversTheParent) {
     EXPECT_EQ(At(host, 35, 21), 0xFF0000u);
 }
 
+TEST_F(PaintTest, ScreenOutsideEveryWindowIsBlackAfterAFullScreenFrame) {
+    // A full-screen frame covers every pixel; once it shrinks, what it left
+    // behind must turn black, not keep the old frame's pixels.
+    frame.ShowWindow(SW_SHOWMAXIMIZED);
+    ui::PumpUntilIdle();
+    EXPECT_EQ(At(host, 1023, 767), 0xFFFFFFu);  // the erase shows right of the painted half
+    EXPECT_EQ(At(host, 0, 767), 0xFF0000u);
+    frame.MoveWindow(100, 50, 200, 100);
+    ui::PumpUntilIdle();
+    EXPECT_EQ(At(host, 0, 0), 0x000000u);
+    EXPECT_EQ(At(host, 1023, 767), 0x000000u);
+    EXPECT_EQ(At(host, 99, 60), 0x000000u);
+    EXPECT_EQ(At(host, 100, 50), 0xFF0000u);
+    EXPECT_EQ(At(host, 299, 149), 0xFFFFFFu);
+    EXPECT_EQ(At(host, 300, 149), 0x000000u);
+}
+
 TEST_F(PaintTest, HugeOrEmptyScreensAndWindowsDoNotBreakPainting) {
     for (const screen::DisplayMode& m :
          {screen::DisplayMode{0, 0, 60, 32}, screen::DisplayMode{20000, 20000, 1, 32},
