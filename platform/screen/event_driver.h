@@ -2,6 +2,8 @@
 // compositor, and the shape the host's event loop needs of it.
 #pragma once
 
+#include <string>
+
 #include "platform/screen/driver.h"
 
 namespace screen {
@@ -16,6 +18,10 @@ public:
     // The other side went away; the driver keeps answering from the last
     // mode it knew and every change fails.
     virtual bool ServerGone() const = 0;
+    // The output to read and change from now on: the window moved there
+    // because its own went away. A driver that cannot tell outputs apart
+    // ignores it.
+    virtual void ActOn(const std::string& output) { (void)output; }
 };
 
 }  // namespace screen

@@ -140,8 +140,8 @@ protected:
                << " pixels; pictures in " << dir_;
     }
 
-    e2e::Snapshot Expect(const std::string& steps) {
-        e2e::Snapshot s = e2e::RunSnapshot(dir_.string(), "1024x768@60/32", steps);
+    e2e::Snapshot Expect(const std::string& steps, const std::string& mode = "1024x768@60/32") {
+        e2e::Snapshot s = e2e::RunSnapshot(dir_.string(), mode, steps);
         EXPECT_EQ(s.status, 0) << steps << "\n" << s.output;
         return s;
     }
@@ -156,6 +156,18 @@ protected:
         const std::size_t open = state.rfind("('", current);
         if (current == std::string::npos || open == std::string::npos || open < at) return "none";
         return state.substr(open + 2, state.find('\'', open + 2) - open - 2);
+    }
+
+    // ApplyMonitorsConfig, temporary, with `logical_monitors` in GVariant text.
+    ::testing::AssertionResult Apply(const std::string& logical_monitors) {
+        const std::string state = mutter_->CallDisplayConfig("GetCurrentState").out;
+        const std::size_t at = state.find("uint32 ");
+        if (at == std::string::npos) return ::testing::AssertionFailure() << "no serial in: " << state;
+        const std::string serial = std::to_string(std::stoul(state.substr(at + 7)));
+        const wltest::RunResult r =
+            mutter_->CallDisplayConfig("ApplyMonitorsConfig", {serial, "1", logical_monitors, "@a{sv} {}"});
+        if (r.status != 0) return ::testing::AssertionFailure() << r.out << r.err;
+        return ::testing::AssertionSuccess();
     }
 
     std::filesystem::path dir_;
@@ -190,6 +202,25 @@ TEST_F(MutterSecondMonitor, WizardCoversLvds2AndChangesItAlone) {
     // mutter stretches its background over the whole layout, so LVDS1's
     // picture changes with LVDS2's size; its mode is what must stay.
     EXPECT_EQ(CurrentModeOf("LVDS1"), "1024x768@60.000");
+}
+
+// LVDS2, at 1280x1024, goes away under the wizard: it moves to LVDS1 and
+// draws for LVDS1's own mode there.
+TEST_F(MutterSecondMonitor, UnpluggedMonitorHandsTheWizardToTheOther) {
+    const e2e::Snapshot welcome = Expect("");
+    std::string error;
+    program_ = mutter_->Launch({program_path_, "--monitor", "LVDS2"}, {}, &error);
+    ASSERT_TRUE(program_) << error;
+    ASSERT_TRUE(SecondBecomes(welcome.image, "welcome"));
+
+    ASSERT_TRUE(
+        Apply("[(0, 0, 1.0, 0, true, [('LVDS1', '1024x768@60.000', @a{sv} {})]), "
+              "(1024, 0, 1.0, 0, false, [('LVDS2', '1280x1024@60.000', @a{sv} {})])]"));
+    ASSERT_TRUE(SecondBecomes(Expect("", "1280x1024@60/32").image, "welcome-1280"));
+
+    ASSERT_TRUE(Apply("[(0, 0, 1.0, 0, true, [('LVDS1', '1024x768@60.000', @a{sv} {})])]"));
+    EXPECT_TRUE(FirstKeeps(welcome.image, "moved"));
+    EXPECT_NE(program_->Stderr().find("LVDS2"), std::string::npos) << program_->Stderr();
 }
 
 }  // namespace

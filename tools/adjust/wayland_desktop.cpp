@@ -23,12 +23,20 @@ int RunOnWayland(host::WaylandHost& host, const char* program, char* argv0) {
         return 1;
     }
     screen::SetDriver(driver.get());
-    host.AddSource(driver->ConnectionFd(), [modes = driver.get()] {
-        modes->ProcessPendingEvents();
-        if (modes->ServerGone()) return host::SourceState::kGone;
-        // A change reached the framework as a posted WM_DISPLAYCHANGE.
-        return ui::QueuedMessageCount() > 0 ? host::SourceState::kChanged : host::SourceState::kQuiet;
-    });
+    host.AddSource(
+        driver->ConnectionFd(), [&host, modes = driver.get(), acting_on = host.OutputName()]() mutable {
+            modes->ProcessPendingEvents();
+            if (modes->ServerGone()) return host::SourceState::kGone;
+            // The window moved to another output (its own went away): the modes
+            // read and changed are that output's from now on.
+            if (host.OutputName() != acting_on) {
+                acting_on = host.OutputName();
+                modes->ActOn(acting_on);
+                screen::AnnounceDisplayChange();
+            }
+            // A change reached the framework as a posted WM_DISPLAYCHANGE.
+            return ui::QueuedMessageCount() > 0 ? host::SourceState::kChanged : host::SourceState::kQuiet;
+        });
 
     char* args[] = {argv0, nullptr};
     const int code = AfxWinMain(host, 1, args);

@@ -404,6 +404,15 @@ const gnome::MutterState& GnomeScreenDriver::State() const {
     return impl_->state;
 }
 
+void GnomeScreenDriver::ActOn(const std::string& output) {
+    Impl& d = *impl_;
+    if (output.empty() || output == d.connector) return;
+    d.connector = output;
+    const DisplayMode now = ModeOf(d.state.Find(output));
+    if (now.width > 0) d.last_known = now;
+    d.last_notified = d.last_known;
+}
+
 DisplayMode GnomeScreenDriver::Current() const {
     const DisplayMode now = ModeOf(impl_->state.Find(impl_->connector));
     return now.width > 0 ? now : impl_->last_known;

@@ -35,6 +35,7 @@ public:
 
     // The monitor acted on (e.g. "DP-1"); empty before Open.
     const std::string& Connector() const;
+    void ActOn(const std::string& output) override;
     // Every monitor and logical monitor as last read.
     const gnome::MutterState& State() const;
 

@@ -469,6 +469,17 @@ const std::string& WlrScreenDriver::HeadName() const {
     return impl_->head_name;
 }
 
+void WlrScreenDriver::ActOn(const std::string& output) {
+    Impl& d = *impl_;
+    if (output.empty() || output == d.head_name) return;
+    d.head_name = output;
+    if (const Head* head = d.Target()) {
+        const DisplayMode now = d.ModeOf(*head);
+        if (now.width > 0) d.last_known = now;
+    }
+    d.last_notified = d.last_known;
+}
+
 DisplayMode WlrScreenDriver::Current() const {
     if (const Head* head = impl_->Target()) {
         const DisplayMode now = impl_->ModeOf(*head);

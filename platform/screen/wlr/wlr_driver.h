@@ -34,6 +34,7 @@ public:
 
     // The head acted on (e.g. "HEADLESS-1"); empty before Open.
     const std::string& HeadName() const;
+    void ActOn(const std::string& output) override;
 
     // Reads the head's current mode; bpp is always 32.
     DisplayMode Current() const override;
