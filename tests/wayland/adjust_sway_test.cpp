@@ -241,8 +241,9 @@ TEST_F(SwayLeaving, KilledCompositorEndsTheProgramWithinASecond) {
 
 // A sway nested in the test's sway (wlroots' Wayland backend): its outputs
 // are windows of the outer one, so closing a window unplugs an output. The
-// wizard on the unplugged output says which monitor went and ends.
-TEST_F(SwayLeaving, UnpluggedMonitorEndsTheProgram) {
+// wizard on the unplugged output says which monitor went and moves to the
+// other one; when that goes too, it ends.
+TEST_F(SwayLeaving, UnpluggedMonitorHandsTheWizardToTheOther) {
     const std::string dir = sway_->RuntimeDir() + "/nested";
     ASSERT_EQ(
         sway_->Run({"sh", "-c", "mkdir -m 700 " + dir + " && echo 'xwayland disable' > " + dir + "/config"})
@@ -275,10 +276,21 @@ TEST_F(SwayLeaving, UnpluggedMonitorEndsTheProgram) {
         return nested_msg("-t get_tree").out.find("corvane-adjust") != std::string::npos;
     })) << program_->Stderr();
     ASSERT_EQ(sway_->Swaymsg({"[title=\"wlroots - WL-2\"] kill"}).status, 0);
-    ASSERT_TRUE(program_->Wait(5000)) << "still running after its monitor was unplugged";
+    EXPECT_TRUE(wait_for([&] {
+        return program_->Stderr().find(
+                   "corvane-adjust: the monitor WL-2 was disconnected; moving to WL-1\n") !=
+               std::string::npos;
+    })) << program_->Stderr();
+    EXPECT_TRUE(program_->Running()) << program_->Stderr();
+
+    // With the last one gone too, it says so and ends.
+    ASSERT_EQ(sway_->Swaymsg({"[title=\"wlroots - WL-1\"] kill"}).status, 0);
+    ASSERT_TRUE(program_->Wait(5000)) << "still running after every monitor was unplugged";
     EXPECT_EQ(program_->Result().status, 1);
-    EXPECT_NE(program_->Result().err.find("corvane-adjust: the monitor WL-2 was disconnected; exiting"),
-              std::string::npos)
+    EXPECT_NE(
+        program_->Result().err.find(
+            "corvane-adjust: the monitor WL-1 was disconnected and no other monitor is left; exiting\n"),
+        std::string::npos)
         << program_->Result().err;
     nested->Stop(500);
 }

@@ -42,8 +42,9 @@ int RunOnWayland(host::WaylandHost& host, const char* program, char* argv0) {
     const int code = AfxWinMain(host, 1, args);
     if (host.SourceGone()) {
         if (!host.LostOutput().empty()) {
-            std::fprintf(stderr, "%s: the monitor %s was disconnected; exiting\n", program,
-                         host.LostOutput().c_str());
+            std::fprintf(stderr,
+                         "%s: the monitor %s was disconnected and no other monitor is left; exiting\n",
+                         program, host.LostOutput().c_str());
         } else {
             std::fprintf(stderr, "%s: the display server went away; exiting\n", program);
         }

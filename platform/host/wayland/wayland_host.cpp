@@ -149,26 +149,42 @@ struct WaylandHost::Impl {
         }
     }
 
-    // The window's output went away (unplugged or disabled). The wizard
-    // adjusts that monitor and its screen driver follows that one only, so
-    // the input ends rather than moving the window to another.
+    // The window's output went away (unplugged or disabled): the window
+    // moves to the first other output (the screen driver follows it there),
+    // or the input ends when none is left.
     void LeaveOutput() {
         const wayland::Output* old = Target();
-        lost_output = old && !old->state.name.empty() ? old->state.name : "(unnamed)";
+        const std::string old_name = old && !old->state.name.empty() ? old->state.name : "(unnamed)";
         outputs->Remove(target);
         target = 0;
-        gone = true;
+        for (const auto& o : outputs->list()) {
+            if (o->ready) {
+                target = o->global;
+                break;
+            }
+        }
+        wayland::Output* next = Target();
+        if (!next) {
+            lost_output = old_name;
+            gone = true;
+            return;
+        }
+        std::fprintf(stderr, "%s: the monitor %s was disconnected; moving to %s\n", program.c_str(),
+                     old_name.c_str(), next->state.name.c_str());
+        if (toplevel) xdg_toplevel_set_fullscreen(toplevel, next->output);
+        OutputChanged(*next, true);
     }
 
-    // The window's output changed its mode, scale or size. The screen driver
-    // announces a new mode; what it cannot see (the scale) is announced here.
-    void OutputChanged(wayland::Output& output) {
+    // The window's output changed its mode, scale or size, or the window
+    // moved to another one. The screen driver announces a new mode; what it
+    // cannot see (scale, which output) is announced here.
+    void OutputChanged(wayland::Output& output, bool moved) {
         if (output.global != target) return;
         wayland::OutputState same_mode = output.state;
         same_mode.mode_width = seen.mode_width;
         same_mode.mode_height = seen.mode_height;
         same_mode.refresh_mhz = seen.refresh_mhz;
-        const bool beyond_mode = !(same_mode == seen);
+        const bool beyond_mode = moved || !(same_mode == seen);
         const screen::DisplayMode before = ModeOf(seen);
         const screen::DisplayMode now = ModeOf(output.state);
         if (before.width != now.width || before.height != now.height) {
@@ -432,7 +448,7 @@ bool WaylandHost::Open(const std::string& program, const std::string& output_nam
         return false;
     }
     m.seen = m.Target()->state;
-    m.outputs->SetChangeHandler([&m](wayland::Output& o) { m.OutputChanged(o); });
+    m.outputs->SetChangeHandler([&m](wayland::Output& o) { m.OutputChanged(o, false); });
     m.buffers = std::make_unique<wayland::ShmBuffers>(m.shm);
     m.buffers->SetReleaseHandler(
         [](void* data) {

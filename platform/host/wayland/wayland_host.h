@@ -38,7 +38,8 @@ public:
     // event, kGone ends the input.
     void AddSource(int fd, std::function<SourceState()> drain);
     // The input ended because the compositor or a source went away, or
-    // because the window's output did (then LostOutput names it).
+    // because the window's output did and no other was left (then
+    // LostOutput names it).
     bool SourceGone() const;
     std::string LostOutput() const;
 
