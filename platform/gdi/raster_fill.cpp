@@ -13,23 +13,12 @@ namespace gdi::raster {
 
 namespace detail {
 
-Box ClipToSurface(const Surface& s, i64 l, i64 t, i64 r, i64 b) {
-    // Rejecting first keeps every narrowed value inside the surface.
-    if (l >= r || t >= b || l >= s.width() || t >= s.height() || r <= 0 || b <= 0) return Box{};
-    Box box;
-    box.left = static_cast<int>(std::max<i64>(l, 0));
-    box.top = static_cast<int>(std::max<i64>(t, 0));
-    box.right = static_cast<int>(std::min<i64>(r, s.width()));
-    box.bottom = static_cast<int>(std::min<i64>(b, s.height()));
-    return box;
-}
-
 #if defined(__SSE2__)
 // Streaming stores for fills larger than the caches: they skip reading the
 // old lines in, which is what makes a large memset fast.
-void StreamFill(Surface& s, const Box& box, Pixel color) {
+void StreamFill(Surface& s, const Rect& box, Pixel color) {
     const __m128i four = _mm_set1_epi32(static_cast<int>(color));
-    for (int y = box.top; y < box.bottom; ++y) {
+    for (int y = static_cast<int>(box.top); y < box.bottom; ++y) {
         Pixel* p = s.row(y) + box.left;
         Pixel* const end = s.row(y) + box.right;
         while (p < end && (reinterpret_cast<std::uintptr_t>(p) & 15) != 0) *p++ = color;
@@ -40,8 +29,8 @@ void StreamFill(Surface& s, const Box& box, Pixel color) {
 }
 #endif
 
-void FillBox(Surface& s, const Box& box, Pixel color) {
-    if (box.empty()) return;
+void FillBox(Surface& s, const Rect& box, Pixel color) {
+    if (box.IsEmpty()) return;
     if (s.column_batching() && box.left == 0 && box.top == 0 && box.right == s.width() &&
         box.bottom == s.height()) {
         s.Fill(color);  // the surface paints it, with any columns drawn over it
@@ -49,17 +38,18 @@ void FillBox(Surface& s, const Box& box, Pixel color) {
     }
 #if defined(__SSE2__)
     constexpr std::int64_t kStreamBytes = 16 << 20;
-    if (static_cast<std::int64_t>(box.right - box.left) * (box.bottom - box.top) * 4 >= kStreamBytes) {
+    if (box.Width() * box.Height() * 4 >= kStreamBytes) {
         StreamFill(s, box, color);
         return;
     }
 #endif
     // Fill one row, then copy it: the C library's copy uses the widest stores
     // the processor has, which a plain fill loop at -O2 does not.
-    const Pixel* first = s.row(box.top) + box.left;
-    const std::size_t bytes = static_cast<std::size_t>(box.right - box.left) * sizeof(Pixel);
-    std::fill(s.row(box.top) + box.left, s.row(box.top) + box.right, color);
-    for (int y = box.top + 1; y < box.bottom; ++y) std::memcpy(s.row(y) + box.left, first, bytes);
+    const int top = static_cast<int>(box.top);
+    const Pixel* first = s.row(top) + box.left;
+    const std::size_t bytes = static_cast<std::size_t>(box.Width()) * sizeof(Pixel);
+    std::fill(s.row(top) + box.left, s.row(top) + box.right, color);
+    for (int y = top + 1; y < box.bottom; ++y) std::memcpy(s.row(y) + box.left, first, bytes);
 }
 
 }  // namespace detail

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/gdi/rect.h"
 #include "platform/gdi/surface.h"
 
 namespace gdi::raster::detail {
@@ -13,19 +14,13 @@ namespace gdi::raster::detail {
 using i64 = std::int64_t;
 __extension__ typedef __int128 i128;
 
-// A rectangle already clipped to a surface: [left, right) x [top, bottom).
-struct Box {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool empty() const { return left >= right || top >= bottom; }
-};
+// [l, r) x [t, b) intersected with the surface.
+inline Rect ClipToSurface(const Surface& s, i64 l, i64 t, i64 r, i64 b) {
+    return Rect{l, t, r, b}.Intersected(BoundsOf(s));
+}
 
-// Intersects [l, r) x [t, b), given in 64 bits so callers never overflow, with the surface.
-Box ClipToSurface(const Surface& s, i64 l, i64 t, i64 r, i64 b);
-
-void FillBox(Surface& s, const Box& box, Pixel color);
+// Fills a rectangle already clipped to the surface.
+void FillBox(Surface& s, const Rect& box, Pixel color);
 
 inline i128 FloorDiv(i128 a, i128 b) {
     i128 q = a / b;

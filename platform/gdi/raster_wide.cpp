@@ -11,7 +11,6 @@ namespace gdi::raster {
 
 namespace {
 
-using detail::Box;
 using detail::i64;
 
 void Disc(Surface& s, POINT c, const std::vector<detail::DiscRow>& disc, Pixel color) {

@@ -9,6 +9,7 @@
 #endif
 
 #include "platform/gdi/raster.h"
+#include "platform/gdi/rect.h"
 #include "platform/gdi/text_internal.h"
 
 namespace gdi::text {
@@ -183,11 +184,9 @@ const Pixel* FtSizedFont::WhiteBlendTable(Pixel color) const {
 void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c,
                             Pixel color) const {
     const Glyph& g = glyphs_[c];
-    const std::int64_t x0 = std::max<std::int64_t>(gx, 0);
-    const std::int64_t x1 = std::min<std::int64_t>(gx + g.width, s.width());
-    const std::int64_t y0 = std::max<std::int64_t>(gy, 0);
-    const std::int64_t y1 = std::min<std::int64_t>(gy + g.rows, s.height());
-    if (x0 >= x1 || y0 >= y1) return;
+    const Rect visible = Rect::FromSize(gx, gy, g.width, g.rows).Intersected(BoundsOf(s));
+    if (visible.IsEmpty()) return;
+    const std::int64_t x0 = visible.left, x1 = visible.right, y0 = visible.top, y1 = visible.bottom;
     const Pixel* table = WhiteBlendTable(color);
     std::vector<std::uint8_t> scratch;
     const std::uint8_t* coverage = g.coverage.data();

@@ -2,8 +2,11 @@
 // own pixels; the screen is the top-level windows bottom to top, each with
 // its visible children over it.
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "platform/gdi/raster.h"
+#include "platform/gdi/rect.h"
 #include "platform/screen/driver.h"
 #include "platform/ui/window_state.h"
 
@@ -24,30 +27,36 @@ std::vector<HWND> ShownWindows() {
     return out;
 }
 
-void Compose(gdi::Surface& screen, HWND hwnd, POINT origin, CRect clip) {
-    Window* w = Find(hwnd);
-    if (!w || !(w->style & WS_VISIBLE)) return;
-    const CRect r(origin.x + w->rect.left, origin.y + w->rect.top, origin.x + w->rect.right,
-                  origin.y + w->rect.bottom);
-    clip = CRect(std::max(clip.left, r.left), std::max(clip.top, r.top), std::min(clip.right, r.right),
-                 std::min(clip.bottom, r.bottom));
-    if (clip.IsRectEmpty()) return;
-    if (w->surface) {
-        gdi::raster::BitBlt(screen, clip.left, clip.top, clip.Width(), clip.Height(), *w->surface,
-                            clip.left - r.left, clip.top - r.top);
-    }
-    for (HWND c : w->children) Compose(screen, c, POINT{r.left, r.top}, clip);
+int ClampToInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
 }
 
-// Whether composing top-level window hwnd writes every pixel of a width x
-// height screen: it is shown and its surface reaches past every edge.
-bool CoversScreen(HWND hwnd, int width, int height) {
+// Copies a window and its visible children onto the screen, each clipped to
+// its parent's visible part (clip, in screen coordinates). A clamped value is
+// off the surface either way, so BitBlt draws the same.
+void Compose(gdi::Surface& screen, HWND hwnd, std::int64_t origin_x, std::int64_t origin_y, gdi::Rect clip) {
+    Window* w = Find(hwnd);
+    if (!w || !(w->style & WS_VISIBLE)) return;
+    const gdi::Rect r = gdi::Rect::From(w->rect).Translated(origin_x, origin_y);
+    clip = clip.Intersected(r);
+    if (clip.IsEmpty()) return;
+    if (w->surface) {
+        gdi::raster::BitBlt(screen, ClampToInt(clip.left), ClampToInt(clip.top), ClampToInt(clip.Width()),
+                            ClampToInt(clip.Height()), *w->surface, ClampToInt(clip.left - r.left),
+                            ClampToInt(clip.top - r.top));
+    }
+    for (HWND c : w->children) Compose(screen, c, r.left, r.top, clip);
+}
+
+// Whether composing top-level window hwnd writes every pixel of the screen:
+// it is shown, and both it and its surface reach past every edge.
+bool CoversScreen(HWND hwnd, const gdi::Surface& screen) {
     const Window* w = Find(hwnd);
     if (!w || !(w->style & WS_VISIBLE) || !w->surface) return false;
-    const CRect& r = w->rect;
-    return r.left <= 0 && r.top <= 0 && r.right >= width && r.bottom >= height &&
-           static_cast<long long>(width) - r.left <= w->surface->width() &&
-           static_cast<long long>(height) - r.top <= w->surface->height();
+    const gdi::Rect bounds = gdi::BoundsOf(screen);
+    const gdi::Rect pixels =
+        gdi::Rect::FromSize(w->rect.left, w->rect.top, w->surface->width(), w->surface->height());
+    return gdi::Rect::From(w->rect).Contains(bounds) && pixels.Contains(bounds);
 }
 
 void PaintWindow(HWND hwnd) {
@@ -88,10 +97,9 @@ void Present() {
     if (!screen) return;
     // Black where no window is; a full-screen window's pixels cover it all.
     bool covered = false;
-    for (HWND t : s.top_levels) covered = covered || CoversScreen(t, screen->width(), screen->height());
+    for (HWND t : s.top_levels) covered = covered || CoversScreen(t, *screen);
     if (!covered) std::fill(screen->pixels().begin(), screen->pixels().end(), gdi::Pixel{0});
-    const CRect all(0, 0, screen->width(), screen->height());
-    for (HWND t : s.top_levels) Compose(*screen, t, POINT{0, 0}, all);
+    for (HWND t : s.top_levels) Compose(*screen, t, 0, 0, gdi::BoundsOf(*screen));
     s.host->Present();
 }
 
