@@ -114,4 +114,39 @@ TEST_F(UiTest, LoadBitmapsReleasesFirstAndStopsWhenTheUpImageFails) {
     EXPECT_EQ(host.screen()->at(5, 5), 0u);
 }
 
+// A 2 x 1 24-bit BMP: a blue pixel then `right` (stored bottom-up, BGR).
+std::vector<unsigned char> TwoPixelBmp(unsigned char right_b, unsigned char right_g, unsigned char right_r) {
+    std::vector<unsigned char> f = {'B',     'M', 62, 0, 0, 0, 0, 0, 0, 0, 54,  0, 0, 0,  // file header
+                                    40,      0,   0,  0, 2, 0, 0, 0, 1, 0, 0,   0, 1, 0,       24,
+                                    0,       0,   0,  0, 0, 8, 0, 0, 0, 0, 0,   0, 0, 0,       0,
+                                    0,       0,   0,  0, 0, 0, 0, 0, 0, 0, 255, 0, 0, right_b, right_g,
+                                    right_r, 0,   0};  // row padded to 8 bytes
+    return f;
+}
+
+TEST_F(UiTest, LoadedBitmapsAreCopiesOfOneDecodingAndFollowANewRegistration) {
+    static const std::vector<unsigned char> red = TwoPixelBmp(0, 0, 255);
+    static const std::vector<unsigned char> green = TwoPixelBmp(0, 255, 0);
+    static const ui::ResourceEntry first[] = {{7, red.data(), red.size()}};
+    ui::RegisterResources(first, 1);
+    CBitmap a, b;
+    ASSERT_TRUE(ui::LoadBitmapResource(a, 7));
+    ASSERT_EQ(a.Width(), 2);
+    EXPECT_EQ(a.GetSafeHandle()->at(0, 0), 0x0000FFu);
+    EXPECT_EQ(a.GetSafeHandle()->at(1, 0), 0xFF0000u);
+    EXPECT_EQ(a.GetSafeHandle()->resource_id, 7);
+    a.GetSafeHandle()->set(1, 0, 0x123456);  // drawing into one loaded bitmap
+    ASSERT_TRUE(ui::LoadBitmapResource(b, 7));
+    EXPECT_NE(a.GetSafeHandle(), b.GetSafeHandle());
+    EXPECT_EQ(b.GetSafeHandle()->at(1, 0), 0xFF0000u);  // leaves the next one as decoded
+    EXPECT_EQ(b.GetSafeHandle()->resource_id, 7);
+
+    static const ui::ResourceEntry second[] = {{7, green.data(), green.size()}};
+    ui::RegisterResources(second, 1);
+    ASSERT_TRUE(ui::LoadBitmapResource(b, 7));
+    EXPECT_EQ(b.GetSafeHandle()->at(1, 0), 0x00FF00u);
+    ui::ClearResources();
+    EXPECT_FALSE(ui::LoadBitmapResource(b, 7));
+}
+
 }  // namespace
