@@ -7,28 +7,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tests/golden/png_pixels.h"
+
 namespace e2e {
 
 bool ReadPng(const std::string& path, Image* image, std::string* error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) {
-        if (error) *error = path + ": " + png.message;
-        return false;
-    }
-    png.format = PNG_FORMAT_BGRA;  // a little-endian 0xAARRGGBB word
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(png.width) * png.height);
-    if (!png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr)) {
-        if (error) *error = path + ": " + png.message;
-        png_image_free(&png);
-        return false;
-    }
-    for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
-    image->width = static_cast<int>(png.width);
-    image->height = static_cast<int>(png.height);
-    image->pixels = std::move(pixels);
-    return true;
+    return test_png::ReadPixels(path, &image->width, &image->height, &image->pixels, error);
 }
 
 bool WritePng(const std::string& path, const Image& image) {

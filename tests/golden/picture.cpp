@@ -1,5 +1,7 @@
 #include "tests/golden/picture.h"
 
+#include "tests/golden/png_pixels.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -32,23 +34,7 @@ Picture FromSurface(const gdi::Surface& surface) {
 }
 
 bool ReadPng(const std::string& path, Picture* picture, std::string* error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) {
-        if (error) *error = path + ": " + png.message;
-        return false;
-    }
-    png.format = PNG_FORMAT_BGRA;  // one little-endian 0xAARRGGBB word per pixel
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(png.width) * png.height);
-    if (!png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr)) {
-        if (error) *error = path + ": " + png.message;
-        png_image_free(&png);
-        return false;
-    }
-    for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
-    *picture = Picture{static_cast<int>(png.width), static_cast<int>(png.height), std::move(pixels)};
-    return true;
+    return test_png::ReadPixels(path, &picture->width, &picture->height, &picture->pixels, error);
 }
 
 bool WritePng(const std::string& path, const Picture& picture, std::string* error) {
