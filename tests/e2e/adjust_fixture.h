@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/e2e/picture_wait.h"
 #include "tests/e2e/program.h"
 #include "tests/e2e/screen_image.h"
 #include "tests/e2e/snapshot_run.h"
@@ -61,20 +62,8 @@ protected:
     // keeps both pictures beside the test's stderr.
     ::testing::AssertionResult ScreenBecomes(const Image& expected, const std::string& name,
                                              int timeout_ms = 10000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-        Image shown;
-        for (;;) {
-            shown = CaptureRoot(server_->DisplayName());
-            if (!shown.empty() && shown == expected) return ::testing::AssertionSuccess();
-            if (std::chrono::steady_clock::now() >= deadline) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        WritePng((dir_ / (name + "-shown.png")).string(), shown);
-        WritePng((dir_ / (name + "-expected.png")).string(), expected);
-        return ::testing::AssertionFailure()
-               << name << ": the screen (" << shown.width << "x" << shown.height
-               << ") differs from the snapshot (" << expected.width << "x" << expected.height << ") in "
-               << CountDifferences(shown, expected) << " pixels; pictures in " << dir_
+        return PictureBecomes([this] { return CaptureRoot(server_->DisplayName()); }, expected, dir_, name,
+                              "the screen", timeout_ms)
                << "\nprogram stderr: " << program_->Stderr();
     }
 

@@ -5,7 +5,9 @@
 #include <png.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "tests/golden/png_pixels.h"
 
@@ -60,6 +62,31 @@ long CountDifferences(const Image& a, const Image& b) {
     long n = 0;
     for (std::size_t i = 0; i < a.pixels.size(); ++i) n += a.pixels[i] != b.pixels[i];
     return n;
+}
+
+Image Crop(const Image& image, int x, int y, int width, int height) {
+    Image part;
+    if (x < 0 || y < 0 || width < 0 || height < 0 || x > image.width - width || y > image.height - height) {
+        return part;
+    }
+    part.width = width;
+    part.height = height;
+    for (int row = y; row < y + height; ++row) {
+        const auto* from = &image.pixels[static_cast<std::size_t>(row) * image.width + x];
+        part.pixels.insert(part.pixels.end(), from, from + width);
+    }
+    return part;
+}
+
+void CoverCursor(Image& shown, const Image& like, int x, int y) {
+    if (shown.width != like.width || shown.height != like.height) return;
+    // A cursor picture reaches a few pixels above and left of its hot spot.
+    for (int row = std::max(y - 8, 0); row < std::min(y + 32, like.height); ++row) {
+        for (int col = std::max(x - 8, 0); col < std::min(x + 32, like.width); ++col) {
+            const std::size_t i = static_cast<std::size_t>(row) * like.width + col;
+            shown.pixels[i] = like.pixels[i];
+        }
+    }
 }
 
 }  // namespace e2e

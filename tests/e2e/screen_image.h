@@ -25,4 +25,11 @@ Image CaptureRoot(const std::string& display);
 // Pixels that differ (size mismatch counts every pixel of the larger picture).
 long CountDifferences(const Image& a, const Image& b);
 
+// The width x height part of `image` at (x, y); empty unless wholly inside.
+Image Crop(const Image& image, int x, int y, int width, int height);
+
+// Copies into `shown` the box of `like` that a compositor's cursor with its
+// hot spot at (x, y) may cover, so the cursor drops out of comparisons.
+void CoverCursor(Image& shown, const Image& like, int x, int y);
+
 }  // namespace e2e

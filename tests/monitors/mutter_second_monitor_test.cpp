@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/e2e/picture_wait.h"
 #include "tests/e2e/screen_image.h"
 #include "tests/e2e/snapshot_run.h"
 #include "tests/wayland/compositor.h"
@@ -23,18 +24,6 @@ constexpr int kSecondX = 1024;
 // left out of comparisons.
 constexpr int kParkX = kSecondX + 1023;
 constexpr int kParkY = 767;
-
-e2e::Image Crop(const e2e::Image& image, int x, int y, int width, int height) {
-    if (x < 0 || y < 0 || x + width > image.width || y + height > image.height) return {};
-    e2e::Image part;
-    part.width = width;
-    part.height = height;
-    for (int row = y; row < y + height; ++row) {
-        const auto* from = &image.pixels[static_cast<std::size_t>(row) * image.width + x];
-        part.pixels.insert(part.pixels.end(), from, from + width);
-    }
-    return part;
-}
 
 class MutterSecondMonitor : public ::testing::Test {
 protected:
@@ -65,38 +54,20 @@ protected:
     }
 
     e2e::Image Region(int x, int y, int width, int height) const {
-        return Crop(e2e::CaptureRoot(mutter_->Xvfb().DisplayName()), x, y, width, height);
+        return e2e::Crop(e2e::CaptureRoot(mutter_->Xvfb().DisplayName()), x, y, width, height);
     }
 
     // LVDS2 as it looks now, the cursor's box filled from `like`.
     e2e::Image Second(const e2e::Image& like) const {
         e2e::Image shown = Region(kSecondX, 0, like.width, like.height);
-        if (shown.empty()) return shown;
-        const int park_x = kParkX - kSecondX;
-        for (int y = std::max(kParkY - 8, 0); y < std::min(kParkY + 32, like.height); ++y) {
-            for (int x = std::max(park_x - 8, 0); x < std::min(park_x + 32, like.width); ++x) {
-                const std::size_t i = static_cast<std::size_t>(y) * like.width + x;
-                shown.pixels[i] = like.pixels[i];
-            }
-        }
+        e2e::CoverCursor(shown, like, kParkX - kSecondX, kParkY);
         return shown;
     }
 
     ::testing::AssertionResult SecondBecomes(const e2e::Image& expected, const std::string& name,
                                              int timeout_ms = 10000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-        e2e::Image shown;
-        for (;;) {
-            shown = Second(expected);
-            if (!shown.empty() && shown == expected) return ::testing::AssertionSuccess();
-            if (std::chrono::steady_clock::now() >= deadline) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        e2e::WritePng((dir_ / (name + "-shown.png")).string(), shown);
-        e2e::WritePng((dir_ / (name + "-expected.png")).string(), expected);
-        return ::testing::AssertionFailure()
-               << name << ": LVDS2 differs from the snapshot in " << e2e::CountDifferences(shown, expected)
-               << " pixels; pictures in " << dir_
+        return e2e::PictureBecomes([&] { return Second(expected); }, expected, dir_, name, "LVDS2",
+                                   timeout_ms)
                << "\nprogram stderr: " << (program_ ? program_->Stderr() : "");
     }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/e2e/picture_wait.h"
 #include "tests/wayland/sway_session.h"
 
 namespace {
@@ -28,20 +29,7 @@ protected:
 
     ::testing::AssertionResult OutputBecomes(const std::string& output, const e2e::Image& expected,
                                              const std::string& name) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        e2e::Image shown;
-        for (;;) {
-            shown = CaptureOutput(output);
-            if (!shown.empty() && shown == expected) return ::testing::AssertionSuccess();
-            if (std::chrono::steady_clock::now() >= deadline) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        e2e::WritePng((dir_ / (name + "-shown.png")).string(), shown);
-        e2e::WritePng((dir_ / (name + "-expected.png")).string(), expected);
-        return ::testing::AssertionFailure()
-               << name << ": " << output << " (" << shown.width << "x" << shown.height
-               << ") differs from the snapshot (" << expected.width << "x" << expected.height << ") in "
-               << e2e::CountDifferences(shown, expected) << " pixels; pictures in " << dir_
+        return e2e::PictureBecomes([&] { return CaptureOutput(output); }, expected, dir_, name, output)
                << "\nprogram stderr: " << (program_ ? program_->Stderr() : "");
     }
 

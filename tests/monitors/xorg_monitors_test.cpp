@@ -99,7 +99,7 @@ protected:
         e2e::Image root;
         for (;;) {
             root = e2e::CaptureRoot(server_->DisplayName());
-            shown = Crop(root, x, y, expected.width, expected.height);
+            shown = e2e::Crop(root, x, y, expected.width, expected.height);
             const bool others_kept = !keep || SameOutside(root, *keep, x, y, expected.width, expected.height);
             if (!expected.empty() && shown == expected && others_kept) return ::testing::AssertionSuccess();
             if (std::chrono::steady_clock::now() >= deadline) break;
@@ -112,18 +112,6 @@ protected:
                << e2e::CountDifferences(shown, expected)
                << " pixels, or the rest of the screen changed; pictures in " << dir_
                << "\nprogram stderr: " << (program_ ? program_->Stderr() : "");
-    }
-
-    static e2e::Image Crop(const e2e::Image& image, int x, int y, int width, int height) {
-        e2e::Image part;
-        if (x < 0 || y < 0 || x + width > image.width || y + height > image.height) return part;
-        part.width = width;
-        part.height = height;
-        for (int row = y; row < y + height; ++row) {
-            const auto* from = &image.pixels[static_cast<std::size_t>(row) * image.width + x];
-            part.pixels.insert(part.pixels.end(), from, from + width);
-        }
-        return part;
     }
 
     // Both pictures agree outside the rectangle (where both have pixels).

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/e2e/picture_wait.h"
 #include "tests/e2e/screen_image.h"
 #include "tests/e2e/snapshot_run.h"
 #include "tests/wayland/compositor.h"
@@ -18,20 +19,6 @@ namespace {
 
 // mutter's monitor starts at its first dummy mode.
 constexpr const char* kStartMode = "1024x768@60/32";
-
-// The top-left width x height of a picture.
-e2e::Image Crop(const e2e::Image& image, int width, int height) {
-    if (image.width < width || image.height < height) return {};
-    e2e::Image part;
-    part.width = width;
-    part.height = height;
-    part.pixels.reserve(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        const auto row = image.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width;
-        part.pixels.insert(part.pixels.end(), row, row + width);
-    }
-    return part;
-}
 
 class MutterSession : public ::testing::Test {
 protected:
@@ -77,34 +64,17 @@ protected:
     }
 
     e2e::Image Shown(const e2e::Image& like) const {
-        e2e::Image shown = Crop(e2e::CaptureRoot(mutter_->Xvfb().DisplayName()), like.width, like.height);
-        if (shown.empty()) return shown;
-        // The cursor's picture reaches a few pixels above and left of its hot spot.
-        for (int y = std::max(park_y_ - 8, 0); y < std::min(park_y_ + 32, like.height); ++y) {
-            for (int x = std::max(park_x_ - 8, 0); x < std::min(park_x_ + 32, like.width); ++x) {
-                const std::size_t i = static_cast<std::size_t>(y) * like.width + x;
-                shown.pixels[i] = like.pixels[i];
-            }
-        }
+        e2e::Image shown =
+            e2e::Crop(e2e::CaptureRoot(mutter_->Xvfb().DisplayName()), 0, 0, like.width, like.height);
+        e2e::CoverCursor(shown, like, park_x_, park_y_);
         return shown;
     }
 
     // mutter's window on its Xvfb (at the top left) until it shows `expected`.
     ::testing::AssertionResult ScreenBecomes(const e2e::Image& expected, const std::string& name,
                                              int timeout_ms = 10000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-        e2e::Image shown;
-        for (;;) {
-            shown = Shown(expected);
-            if (!shown.empty() && shown == expected) return ::testing::AssertionSuccess();
-            if (std::chrono::steady_clock::now() >= deadline) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        e2e::WritePng((dir_ / (name + "-shown.png")).string(), shown);
-        e2e::WritePng((dir_ / (name + "-expected.png")).string(), expected);
-        return ::testing::AssertionFailure()
-               << name << ": mutter's window differs from the snapshot in "
-               << e2e::CountDifferences(shown, expected) << " pixels; pictures in " << dir_
+        return e2e::PictureBecomes([&] { return Shown(expected); }, expected, dir_, name, "mutter's window",
+                                   timeout_ms)
                << "\nprogram stderr: " << program_->Stderr();
     }
 

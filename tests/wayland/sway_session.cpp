@@ -2,8 +2,7 @@
 
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
+#include "tests/e2e/picture_wait.h"
 
 namespace wltest {
 
@@ -67,20 +66,7 @@ e2e::Image SwaySession::Capture(const std::string& name) {
 
 ::testing::AssertionResult SwaySession::ScreenBecomes(const e2e::Image& expected, const std::string& name,
                                                       int timeout_ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    e2e::Image shown;
-    for (;;) {
-        shown = Capture(name);
-        if (!shown.empty() && shown == expected) return ::testing::AssertionSuccess();
-        if (std::chrono::steady_clock::now() >= deadline) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    e2e::WritePng((dir_ / (name + "-shown.png")).string(), shown);
-    e2e::WritePng((dir_ / (name + "-expected.png")).string(), expected);
-    return ::testing::AssertionFailure()
-           << name << ": the output (" << shown.width << "x" << shown.height
-           << ") differs from the snapshot (" << expected.width << "x" << expected.height << ") in "
-           << e2e::CountDifferences(shown, expected) << " pixels; pictures in " << dir_
+    return e2e::PictureBecomes([&] { return Capture(name); }, expected, dir_, name, "the output", timeout_ms)
            << "\nprogram stderr: " << (program_ ? program_->Stderr() : "");
 }
 
