@@ -181,8 +181,8 @@ const Pixel* FtSizedFont::WhiteBlendTable(Pixel color) const {
     return white_blend_.data();
 }
 
-void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c,
-                            Pixel color) const {
+void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color,
+                            bool on_white) const {
     const Glyph& g = glyphs_[c];
     const Rect visible = Rect::FromSize(gx, gy, g.width, g.rows).Intersected(BoundsOf(s));
     if (visible.IsEmpty()) return;
@@ -220,6 +220,11 @@ void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsign
         std::size_t k = 0;
         if (ink) {
             const Pixel* ink_row = ink + (py - gy) * (g.width + kInkPad) + (x0 - gx);
+            if (on_white) {
+                // Over white, every pixel becomes its ink pixel as it is.
+                std::copy_n(ink_row, n, dst);
+                continue;
+            }
 #if defined(__SSE2__)
             // Four pixels at a time where all four are white: each becomes
             // its ink pixel (the blend over white, white where nothing is
@@ -273,11 +278,22 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
     }
     color &= 0xFFFFFF;
     const std::int64_t baseline = static_cast<std::int64_t>(y) + metrics_.ascent;
+    // A glyph inside a white cell just filled, right of every glyph drawn
+    // before it in this call, lands on white alone.
+    const bool white_cell = opaque_bk && (*opaque_bk & 0xFFFFFF) == kWhite;
+    const std::int64_t cell_right = static_cast<std::int64_t>(x) + size.cx;
+    const std::int64_t cell_bottom = static_cast<std::int64_t>(y) + height();
+    std::int64_t inked_right = x;
     std::int64_t pen = x;
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
         const Glyph& g = glyphs_[c];  // loaded by the measuring pass
-        DrawGlyph(*s, pen + g.left, baseline - g.top, c, color);
+        const std::int64_t gx = pen + g.left;
+        const std::int64_t gy = baseline - g.top;
+        const bool on_white = white_cell && gx >= inked_right && gx + g.width <= cell_right && gy >= y &&
+                              gy + g.rows <= cell_bottom;
+        DrawGlyph(*s, gx, gy, c, color, on_white);
+        if (g.width > 0 && g.rows > 0) inked_right = std::max(inked_right, gx + g.width);
         pen += g.advance;
     }
     return size;

@@ -94,7 +94,9 @@ private:
     const Glyph& glyph(unsigned char c) const;
     // The blend of each coverage value over white, for the last colour drawn.
     const Pixel* WhiteBlendTable(Pixel color) const;
-    void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color) const;
+    // `on_white`: every pixel under the glyph's box is known to be white.
+    void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color,
+                   bool on_white) const;
     // Loads and renders c at this size; fills *g's metrics and
     // *coverage (top row first). Returns false when there is no ink.
     bool Render(unsigned char c, Glyph* g, std::vector<std::uint8_t>* coverage) const;

@@ -2,6 +2,7 @@
 // else each pixel is blended. Both must give the same pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -76,6 +77,38 @@ TEST(TextBlend, GroupsOverWhiteMatchPixelBlends) {
             font->DrawText(marked.get(), c.x, c.y, text, c.color, c.opaque ? &bk : nullptr);
             ExpectSameOffMarkers(*plain, *marked, step);
         }
+    }
+}
+
+// Opaque text on white copies the ink of glyphs that land on the freshly
+// filled cell; it must equal filling the cell and drawing transparently.
+TEST(TextBlend, OpaqueWhiteCellEqualsFillThenTransparentText) {
+    const Case cases[] = {
+        {"upright", 26, FW_NORMAL, false, 3, 2, 0x000000, true},
+        {"bold, off the left", 26, FW_BOLD, false, -9, 1, 0x000000, true},
+        {"italic overlaps its neighbours", 26, FW_NORMAL, true, 2, 4, 0x208040, true},
+        {"off the right and bottom", 31, FW_NORMAL, true, 60, 20, 0x0000FF, true},
+    };
+    const std::string text = "Wg|fj Step 1: AVA ffi 0123 \"Pitch\"";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto font = Font(c.height, c.weight, c.italic);
+        ASSERT_NE(font, nullptr);
+        SurfacePtr opaque = Surface::Create(173, 41);
+        SurfacePtr by_hand = Surface::Create(173, 41);
+        std::fill(opaque->pixels().begin(), opaque->pixels().end(), 0x808080);
+        std::fill(by_hand->pixels().begin(), by_hand->pixels().end(), 0x808080);
+        const Pixel bk = kWhite;
+        const SIZE size = font->DrawText(opaque.get(), c.x, c.y, text, c.color, &bk);
+        for (int y = std::max(c.y, 0); y < std::min(c.y + size.cy, by_hand->height()); ++y) {
+            for (int x = std::max(c.x, 0); x < std::min(c.x + size.cx, by_hand->width()); ++x)
+                by_hand->set(x, y, kWhite);
+        }
+        font->DrawText(by_hand.get(), c.x, c.y, text, c.color, nullptr);
+        EXPECT_EQ(opaque->pixels(), by_hand->pixels());
+        const auto inked = std::count_if(opaque->pixels().begin(), opaque->pixels().end(),
+                                         [](Pixel p) { return p != kWhite && p != 0x808080; });
+        EXPECT_GT(inked, 100) << "the text drew too little to compare";
     }
 }
 
