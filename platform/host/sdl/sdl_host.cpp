@@ -15,11 +15,6 @@
 namespace host {
 namespace {
 
-struct Source {
-    int fd = -1;
-    std::function<SdlHost::SourceState()> drain;
-};
-
 bool NoDisplayConfigured() {
     const char* x = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -52,7 +47,7 @@ struct SdlHost::Impl {
     WindowPlacement placement;
     int icon_id = 0;
     IconLoader icon_loader;
-    std::vector<Source> sources;
+    std::vector<EventSource> sources;
     std::function<void()> on_display_event;
     std::deque<Event> pending;
     bool source_gone = false;
@@ -144,16 +139,6 @@ struct SdlHost::Impl {
         while (SDL_PollEvent(&e)) Take(e);
     }
 
-    // Runs every source's drain; false when one went away.
-    bool DrainSources(bool* changed) {
-        for (Source& s : sources) {
-            const SourceState state = s.drain();
-            if (state == SourceState::kGone) return false;
-            if (state == SourceState::kChanged) *changed = true;
-        }
-        return true;
-    }
-
     // Sleeps until SDL's connection or a source has something to read.
     void Sleep() {
         const int x_fd = x11::ConnectionFd(window);
@@ -164,7 +149,7 @@ struct SdlHost::Impl {
         }
         if (x11::EventsWaiting(window)) return;
         std::vector<pollfd> fds{{x_fd, POLLIN, 0}};
-        for (const Source& s : sources) fds.push_back({s.fd, POLLIN, 0});
+        for (const EventSource& s : sources) fds.push_back({s.fd, POLLIN, 0});
         // EINTR included: a signal may have left SDL a quit event to pump.
         poll(fds.data(), fds.size(), -1);
     }
@@ -265,7 +250,7 @@ bool SdlHost::WaitEvent(Event& event) {
         // Sources first: the driver's own requests may have queued events
         // that poll() will never report.
         bool changed = false;
-        if (!m.DrainSources(&changed)) {
+        if (!DrainSources(m.sources, &changed)) {
             m.source_gone = true;
             return false;
         }

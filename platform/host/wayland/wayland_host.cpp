@@ -24,11 +24,6 @@
 namespace host {
 namespace {
 
-struct Source {
-    int fd = -1;
-    std::function<SourceState()> drain;
-};
-
 // The output's mode as the desktop shows it: a quarter turn swaps the sides.
 screen::DisplayMode ModeOf(const wayland::OutputState& s) {
     const bool turned = s.transform % 2 == 1;
@@ -81,7 +76,7 @@ struct WaylandHost::Impl {
     // makes compositors place the window for the old size.
     int stale_width = 0;
     int stale_height = 0;
-    std::vector<Source> sources;
+    std::vector<EventSource> sources;
     std::deque<Event> events;
     bool display_changed = false;
     bool gone = false;
@@ -346,15 +341,6 @@ struct WaylandHost::Impl {
     }
 
     // --- the loop ---
-    // Runs every source's drain; false when one went away.
-    bool DrainSources(bool* changed) {
-        for (Source& s : sources) {
-            const SourceState state = s.drain();
-            if (state == SourceState::kGone) return false;
-            if (state == SourceState::kChanged) *changed = true;
-        }
-        return true;
-    }
 
     // Reads and dispatches what the compositor sent, sleeping in poll()
     // until something arrives there or on a source; false when the
@@ -376,7 +362,7 @@ struct WaylandHost::Impl {
             wayland_events |= POLLOUT;  // the socket is full: wake when it drains
         }
         std::vector<pollfd> fds{{wl_display_get_fd(display), wayland_events, 0}};
-        for (const Source& s : sources) fds.push_back({s.fd, POLLIN, 0});
+        for (const EventSource& s : sources) fds.push_back({s.fd, POLLIN, 0});
         if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) {
             wl_display_cancel_read(display);
             return false;
@@ -494,7 +480,7 @@ bool WaylandHost::WaitEvent(Event& event) {
         if (m.gone) return false;
         bool changed = m.display_changed;
         m.display_changed = false;
-        if (!m.DrainSources(&changed)) {
+        if (!DrainSources(m.sources, &changed)) {
             m.gone = true;
             return false;
         }
