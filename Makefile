@@ -34,8 +34,10 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug \
 	  -DCORVANE_FUZZ=ON -DCORVANE_BENCH=OFF
 	cmake --build build/fuzz -j $(JOBS) --target gdi_fuzz edid_fuzz
-	./build/fuzz/tests/gdi_fuzz -max_total_time=$${FUZZ_SECONDS:-30} -rss_limit_mb=4096 -print_final_stats=1
-	./build/fuzz/tests/edid_fuzz -max_total_time=$${FUZZ_SECONDS:-30} -max_len=65536 -rss_limit_mb=4096 -print_final_stats=1
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/fuzz/lsan.supp \
+	  ./build/fuzz/tests/gdi_fuzz -max_total_time=$${FUZZ_SECONDS:-30} -rss_limit_mb=4096 -print_final_stats=1
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/fuzz/lsan.supp \
+	  ./build/fuzz/tests/edid_fuzz -max_total_time=$${FUZZ_SECONDS:-30} -max_len=65536 -rss_limit_mb=4096 -print_final_stats=1
 
 test: format-check test-release package test-asan fuzz
 
