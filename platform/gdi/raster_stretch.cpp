@@ -99,19 +99,29 @@ private:
 };
 
 // Combines every source pixel of each destination pixel's group with `op`.
+// The operators (AND, OR) are associative and commutative, so the group is
+// folded down its rows first, over the whole span of source columns the row
+// reads, and then across each destination pixel's columns: each source
+// pixel is read once per destination row instead of once per column group.
 template <typename Op>
-void CombineRow(Pixel* out, const AxisMap& cols, const SourceView& view, int r_lo, int r_hi, Pixel init,
-                Op op) {
+void CombineRow(Pixel* out, const AxisMap& cols, const SourceView& view, int view_right, int r_lo, int r_hi,
+                std::vector<Pixel>* folded, Op op) {
+    const std::size_t span = static_cast<std::size_t>(view_right - view.left());
+    folded->resize(span);
+    Pixel* const acc = folded->data();
+    const Pixel* first = view.row(r_lo);
+    std::copy(first, first + span, acc);
+    for (int r = r_lo + 1; r < r_hi; ++r) {
+        const Pixel* in = view.row(r);
+        for (std::size_t k = 0; k < span; ++k) acc[k] = op(acc[k], in[k]);
+    }
     for (int i = 0; i < cols.size(); ++i) {
         const int c_lo = cols.lo[static_cast<std::size_t>(i)] - view.left();
         const int c_hi = cols.hi[static_cast<std::size_t>(i)] - view.left();
         if (c_lo >= c_hi) continue;
-        Pixel acc = init;
-        for (int r = r_lo; r < r_hi; ++r) {
-            const Pixel* in = view.row(r);
-            for (int c = c_lo; c < c_hi; ++c) acc = op(acc, in[c]);
-        }
-        out[i] = acc;
+        Pixel v = acc[c_lo];
+        for (int c = c_lo + 1; c < c_hi; ++c) v = op(v, acc[c]);
+        out[i] = v;
     }
 }
 
@@ -163,7 +173,8 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
     // With no group wider than one pixel (both axes enlarging), every mode is a plain copy.
     const bool combine = combining_mode && (MaxRange(cols) > 1 || MaxRange(rows) > 1);
     const bool cols_full = AllRead(cols);
-    int copied_row = -1;  // source row that the previous destination row was copied from in full
+    std::vector<Pixel> folded;  // one destination row's source rows, combined
+    int copied_row = -1;        // source row that the previous destination row was copied from in full
     for (int j = 0; j < rows.size(); ++j) {
         const int r_lo = rows.lo[static_cast<std::size_t>(j)];
         const int r_hi = rows.hi[static_cast<std::size_t>(j)];
@@ -183,9 +194,9 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
                 if (c < cols.hi[static_cast<std::size_t>(i)]) out[i] = in[c - view.left()];
             }
         } else if (mode == BLACKONWHITE) {
-            CombineRow(out, cols, view, r_lo, r_hi, 0xFFFFFFFFu, [](Pixel a, Pixel b) { return a & b; });
+            CombineRow(out, cols, view, col_hi, r_lo, r_hi, &folded, [](Pixel a, Pixel b) { return a & b; });
         } else {
-            CombineRow(out, cols, view, r_lo, r_hi, 0u, [](Pixel a, Pixel b) { return a | b; });
+            CombineRow(out, cols, view, col_hi, r_lo, r_hi, &folded, [](Pixel a, Pixel b) { return a | b; });
         }
     }
 }
