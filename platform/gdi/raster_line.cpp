@@ -86,7 +86,13 @@ void Segment(Surface& s, POINT a, POINT b, const CosmeticPen& pen, int phase) {
     const std::ptrdiff_t major_stride = x_major ? major_step : major_step * row_stride;
     const std::ptrdiff_t minor_stride = x_major ? minor_step * row_stride : minor_step;
 
-    Pixel* p = s.row(y) + x;
+    // The walk moves between rows by pointer: every row it reaches, from the
+    // first pixel's to the last's, is made exact first.
+    const i64 last = hi - 1;
+    const i64 f_last = static_cast<i64>((static_cast<i128>(last) * 2 * minor_len + offset) / two_major);
+    const int y_last = static_cast<int>(x_major ? minor0 + minor_step * f_last : major0 + major_step * last);
+    const int y_top = std::min(y, y_last);
+    Pixel* p = s.rows(y_top, std::max(y, y_last) + 1) + (y - y_top) * row_stride + x;
     int dot = static_cast<int>((phase + lo) % kDotPeriod);
     for (i64 i = lo; i < hi; ++i) {
         if (!pen.dotted || dot < kDotOn) {

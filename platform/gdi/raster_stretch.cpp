@@ -79,7 +79,7 @@ public:
     SourceView(const Surface& src, bool copy, int left, int top, int right, int bottom)
         : left_(left), top_(top) {
         if (!copy) {
-            base_ = src.row(top) + left;
+            base_ = src.rows(top, bottom) + left;
             stride_ = src.width();
             return;
         }

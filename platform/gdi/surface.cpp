@@ -42,15 +42,21 @@ void Surface::AddColumn(int x, int top, int bottom, Pixel color) {
     top = std::max(top, 0);
     bottom = std::min(bottom, height_);
     if (top >= bottom) return;
+    // Lazy rows are older than this column: they are written first.
+    if (lazy_) PaintLazyRows(0, height_);
     if (columns_.size() >= kMaxColumns) Paint();
     columns_.push_back(Column{x, top, bottom, color});
+    pending_ = true;
     if (!batching_) Paint();
 }
 
 void Surface::Fill(Pixel color) {
     // Whatever was waiting is covered.
     columns_.clear();
+    lazy_ = false;
+    unpainted_count_ = 0;
     fill_pending_ = true;
+    pending_ = true;
     fill_color_ = color;
     if (!batching_) Paint();
 }
@@ -193,6 +199,74 @@ void Surface::PaintFill(const Column* first, const Column* last) const {
     CopyRowDown(base, width, row.data(), first->top, first->bottom, stream);
 }
 
+// A fill, alone or with one dense run of columns over it, is the common start
+// of a page: instead of writing the whole surface and then reading it back
+// from far caches as the rest of the page is drawn, each row is written when
+// it is first used, while it is hot for the drawing that follows. Rows never
+// used individually are written together when the whole surface is needed.
+bool Surface::StartLazyRows() const {
+    if (!batching_ || !fill_pending_ || width_ == 0 || height_ == 0) return false;
+    const Column* first = columns_.data();
+    const Column* const last = first + columns_.size();
+    int left = 0, right = 0;
+    if (first != last && (RunEnd(first, last, &left, &right) != last || !Dense(last - first, left, right)))
+        return false;
+    lazy_fill_.assign(static_cast<std::size_t>(width_), fill_color_);
+    lazy_run_ = lazy_fill_;
+    lazy_run_top_ = lazy_run_bottom_ = 0;
+    if (first != last) {
+        for (const Column* c = first; c != last; ++c) lazy_run_[static_cast<std::size_t>(c->x)] = c->color;
+        lazy_run_top_ = first->top;
+        lazy_run_bottom_ = first->bottom;
+    }
+    unpainted_.assign(static_cast<std::size_t>(height_), 1);
+    unpainted_count_ = height_;
+    fill_pending_ = false;
+    columns_.clear();
+    lazy_ = true;
+    return true;
+}
+
+void Surface::PaintLazyRows(int top, int bottom) const {
+    Pixel* const base = pixels_.data();
+    const std::ptrdiff_t width = width_;
+    const bool stream = static_cast<std::int64_t>(bottom - top) * width * 4 >= kStreamBytes;
+    int y = top;
+    while (y < bottom) {
+        if (!unpainted_[static_cast<std::size_t>(y)]) {
+            ++y;
+            continue;
+        }
+        // A stretch of unpainted rows that all take the same row image.
+        const bool in_run = y >= lazy_run_top_ && y < lazy_run_bottom_;
+        const int limit =
+            std::min(bottom, in_run ? lazy_run_bottom_ : (y < lazy_run_top_ ? lazy_run_top_ : bottom));
+        int end = y;
+        while (end < limit && unpainted_[static_cast<std::size_t>(end)])
+            unpainted_[static_cast<std::size_t>(end++)] = 0;
+        CopyRowDown(base, width, in_run ? lazy_run_.data() : lazy_fill_.data(), y, end, stream);
+        unpainted_count_ -= end - y;
+        y = end;
+    }
+    if (unpainted_count_ == 0) lazy_ = false;
+}
+
+void Surface::PrepareRows(int top, int bottom) const {
+    if (!pending_) return;
+    top = std::max(top, 0);
+    bottom = std::min(bottom, height_);
+    if (!lazy_) {
+        // A request for every row takes the whole-surface paint.
+        const bool whole = top == 0 && bottom == height_;
+        if (whole || !StartLazyRows()) {
+            Paint();
+            return;
+        }
+    }
+    if (top < bottom) PaintLazyRows(top, bottom);
+    pending_ = lazy_;
+}
+
 void Surface::Paint() const {
     const Column* begin = columns_.data();
     const Column* const end = begin + columns_.size();
@@ -223,6 +297,7 @@ void Surface::Paint() const {
     }
     if (pending != end) PaintBanded(base, stride, pending, end);
     columns_.clear();
+    pending_ = false;
 }
 
 }  // namespace gdi

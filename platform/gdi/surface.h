@@ -29,25 +29,36 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
-    // Every pixel accessor first paints the columns still batched, so what
-    // it reads or overwrites is exactly what unbatched drawing would give.
+    // Every pixel accessor first paints what is still batched over the rows
+    // it returns, so what it reads or overwrites is exactly what unbatched
+    // drawing would give. row(y) makes row y alone exact: a caller that
+    // walks from one row to others by pointer takes rows(top, bottom).
     Pixel* row(int y) {
-        Settle();
+        Prepare(y);
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }
     const Pixel* row(int y) const {
-        Settle();
+        Prepare(y);
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+    }
+    // Row `top`, with rows [top, bottom) all exact.
+    Pixel* rows(int top, int bottom) {
+        PrepareRows(top, bottom);
+        return pixels_.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width_);
+    }
+    const Pixel* rows(int top, int bottom) const {
+        PrepareRows(top, bottom);
+        return pixels_.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width_);
     }
     Pixel at(int x, int y) const { return row(y)[x]; }
     void set(int x, int y, Pixel p) { row(y)[x] = p; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     std::vector<Pixel>& pixels() {
-        Settle();
+        PrepareRows(0, height_);
         return pixels_;
     }
     const std::vector<Pixel>& pixels() const {
-        Settle();
+        PrepareRows(0, height_);
         return pixels_;
     }
 
@@ -75,11 +86,17 @@ private:
     };
 
     Surface(int width, int height);
-    void Settle() const {
-        if (fill_pending_ || !columns_.empty()) Paint();
+    void Prepare(int y) const {
+        if (pending_ && !(lazy_ && !unpainted_[static_cast<std::size_t>(y)])) PrepareRows(y, y + 1);
     }
+    void PrepareRows(int top, int bottom) const;
+    void Settle() const { PrepareRows(0, height_); }
     void Paint() const;
     void PaintFill(const Column* first, const Column* last) const;
+    // A pending fill, and the run of columns painted with it, written into
+    // rows one at a time as they are first used; see surface.cpp.
+    bool StartLazyRows() const;
+    void PaintLazyRows(int top, int bottom) const;
 
     int width_;
     int height_;
@@ -87,6 +104,17 @@ private:
     mutable std::vector<Pixel> pixels_;
     mutable std::vector<Column> columns_;
     mutable bool fill_pending_ = false;
+    // Anything at all waits: a fill, columns or lazy rows.
+    mutable bool pending_ = false;
+    // Lazy rows: unpainted_[y] while row y still holds stale pixels and is
+    // due the fill (lazy_run_ over the run's rows, lazy_fill_ elsewhere).
+    mutable bool lazy_ = false;
+    mutable std::vector<std::uint8_t> unpainted_;
+    mutable int unpainted_count_ = 0;
+    mutable std::vector<Pixel> lazy_fill_;
+    mutable std::vector<Pixel> lazy_run_;
+    mutable int lazy_run_top_ = 0;
+    mutable int lazy_run_bottom_ = 0;
     Pixel fill_color_ = 0;
     bool batching_ = true;
 };
