@@ -3,6 +3,7 @@
 // visible destination pixels are mapped, and each looks only at the source
 // pixels that are on the surface.
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "platform/gdi/raster.h"
@@ -98,33 +99,6 @@ private:
     std::vector<Pixel> copy_;
 };
 
-// Combines every source pixel of each destination pixel's group with `op`.
-// The operators (AND, OR) are associative and commutative, so the group is
-// folded down its rows first, over the whole span of source columns the row
-// reads, and then across each destination pixel's columns: each source
-// pixel is read once per destination row instead of once per column group.
-template <typename Op>
-void CombineRow(Pixel* out, const AxisMap& cols, const SourceView& view, int view_right, int r_lo, int r_hi,
-                std::vector<Pixel>* folded, Op op) {
-    const std::size_t span = static_cast<std::size_t>(view_right - view.left());
-    folded->resize(span);
-    Pixel* const acc = folded->data();
-    const Pixel* first = view.row(r_lo);
-    std::copy(first, first + span, acc);
-    for (int r = r_lo + 1; r < r_hi; ++r) {
-        const Pixel* in = view.row(r);
-        for (std::size_t k = 0; k < span; ++k) acc[k] = op(acc[k], in[k]);
-    }
-    for (int i = 0; i < cols.size(); ++i) {
-        const int c_lo = cols.lo[static_cast<std::size_t>(i)] - view.left();
-        const int c_hi = cols.hi[static_cast<std::size_t>(i)] - view.left();
-        if (c_lo >= c_hi) continue;
-        Pixel v = acc[c_lo];
-        for (int c = c_lo + 1; c < c_hi; ++c) v = op(v, acc[c]);
-        out[i] = v;
-    }
-}
-
 bool AllRead(const AxisMap& m) {
     for (int i = 0; i < m.size(); ++i) {
         if (m.lo[static_cast<std::size_t>(i)] >= m.hi[static_cast<std::size_t>(i)]) return false;
@@ -147,6 +121,82 @@ void Bounds(const AxisMap& m, int* lo, int* hi) {
         if (m.lo[static_cast<std::size_t>(i)] >= m.hi[static_cast<std::size_t>(i)]) continue;
         *lo = std::min(*lo, m.lo[static_cast<std::size_t>(i)]);
         *hi = std::max(*hi, m.hi[static_cast<std::size_t>(i)]);
+    }
+}
+
+// Column groups of one or two pixels, all read: both operators are
+// idempotent, so each group is its first column combined with its last, at
+// these places in a row of folded columns.
+struct NarrowGroups {
+    std::vector<int> first;
+    std::vector<int> last;
+};
+
+std::optional<NarrowGroups> Narrow(const AxisMap& cols, int left) {
+    if (!AllRead(cols) || MaxRange(cols) > 2) return std::nullopt;
+    NarrowGroups g;
+    for (int i = 0; i < cols.size(); ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        g.first.push_back(cols.lo[k] - left);
+        g.last.push_back(cols.hi[k] - 1 - left);
+    }
+    return g;
+}
+
+// Plain index loops, so that the compiler may gather with vector units.
+struct And {
+    Pixel operator()(Pixel a, Pixel b) const { return a & b; }
+};
+struct Or {
+    Pixel operator()(Pixel a, Pixel b) const { return a | b; }
+};
+__attribute__((target_clones("avx512f", "avx2", "default"))) void PairsAnd(Pixel* __restrict out,
+                                                                           const Pixel* __restrict acc,
+                                                                           const int* first, const int* last,
+                                                                           std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = acc[first[i]] & acc[last[i]];
+}
+__attribute__((target_clones("avx512f", "avx2", "default"))) void PairsOr(Pixel* __restrict out,
+                                                                          const Pixel* __restrict acc,
+                                                                          const int* first, const int* last,
+                                                                          std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = acc[first[i]] | acc[last[i]];
+}
+void CombinePairs(Pixel* out, const Pixel* acc, const int* first, const int* last, std::size_t n, And) {
+    PairsAnd(out, acc, first, last, n);
+}
+void CombinePairs(Pixel* out, const Pixel* acc, const int* first, const int* last, std::size_t n, Or) {
+    PairsOr(out, acc, first, last, n);
+}
+
+// Combines every source pixel of each destination pixel's group with `op`.
+// The operators (AND, OR) are associative and commutative, so the group is
+// folded down its rows first, over the whole span of source columns the row
+// reads, and then across each destination pixel's columns: each source
+// pixel is read once per destination row instead of once per column group.
+template <typename Op>
+void CombineRow(Pixel* out, const AxisMap& cols, const NarrowGroups* narrow, const SourceView& view,
+                int view_right, int r_lo, int r_hi, std::vector<Pixel>* folded, Op op) {
+    const std::size_t span = static_cast<std::size_t>(view_right - view.left());
+    folded->resize(span);
+    Pixel* const acc = folded->data();
+    const Pixel* first = view.row(r_lo);
+    std::copy(first, first + span, acc);
+    for (int r = r_lo + 1; r < r_hi; ++r) {
+        const Pixel* in = view.row(r);
+        for (std::size_t k = 0; k < span; ++k) acc[k] = op(acc[k], in[k]);
+    }
+    if (narrow) {
+        CombinePairs(out, acc, narrow->first.data(), narrow->last.data(), narrow->first.size(), op);
+        return;
+    }
+    for (int i = 0; i < cols.size(); ++i) {
+        const int c_lo = cols.lo[static_cast<std::size_t>(i)] - view.left();
+        const int c_hi = cols.hi[static_cast<std::size_t>(i)] - view.left();
+        if (c_lo >= c_hi) continue;
+        Pixel v = acc[c_lo];
+        for (int c = c_lo + 1; c < c_hi; ++c) v = op(v, acc[c]);
+        out[i] = v;
     }
 }
 
@@ -173,6 +223,8 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
     // With no group wider than one pixel (both axes enlarging), every mode is a plain copy.
     const bool combine = combining_mode && (MaxRange(cols) > 1 || MaxRange(rows) > 1);
     const bool cols_full = AllRead(cols);
+    const std::optional<NarrowGroups> narrow = combine ? Narrow(cols, col_lo) : std::nullopt;
+    const NarrowGroups* const narrow_groups = narrow ? &*narrow : nullptr;
     std::vector<Pixel> folded;  // one destination row's source rows, combined
     int copied_row = -1;        // source row that the previous destination row was copied from in full
     for (int j = 0; j < rows.size(); ++j) {
@@ -194,9 +246,9 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
                 if (c < cols.hi[static_cast<std::size_t>(i)]) out[i] = in[c - view.left()];
             }
         } else if (mode == BLACKONWHITE) {
-            CombineRow(out, cols, view, col_hi, r_lo, r_hi, &folded, [](Pixel a, Pixel b) { return a & b; });
+            CombineRow(out, cols, narrow_groups, view, col_hi, r_lo, r_hi, &folded, And{});
         } else {
-            CombineRow(out, cols, view, col_hi, r_lo, r_hi, &folded, [](Pixel a, Pixel b) { return a | b; });
+            CombineRow(out, cols, narrow_groups, view, col_hi, r_lo, r_hi, &folded, Or{});
         }
     }
 }
