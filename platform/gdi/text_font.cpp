@@ -4,12 +4,9 @@
 #include <climits>
 #include <cstdlib>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "platform/gdi/raster.h"
 #include "platform/gdi/rect.h"
+#include "platform/gdi/text_ink_rows.h"
 #include "platform/gdi/text_internal.h"
 
 namespace gdi::text {
@@ -55,24 +52,9 @@ bool CopyCoverage(const FT_Bitmap& bm, std::vector<std::uint8_t>* out) {
     return true;
 }
 
-inline std::uint32_t BlendChannel(std::uint32_t d, std::uint32_t c, std::uint32_t a) {
-    const int v = (static_cast<int>(c) - static_cast<int>(d)) * static_cast<int>(a);
-    const int q = v >= 0 ? (v + 127) / 255 : -((-v + 127) / 255);
-    return static_cast<std::uint32_t>(static_cast<int>(d) + q);
-}
-
-constexpr Pixel kWhite = 0x00FFFFFF;
 // White pixels after each row of a glyph's ink, so that groups of four never
 // read past it.
 constexpr std::size_t kInkPad = 3;
-
-inline Pixel Blend(Pixel dst, Pixel color, std::uint32_t a) {
-    if (a == 255) return color;
-    const std::uint32_t r = BlendChannel((dst >> 16) & 0xFF, (color >> 16) & 0xFF, a);
-    const std::uint32_t g = BlendChannel((dst >> 8) & 0xFF, (color >> 8) & 0xFF, a);
-    const std::uint32_t b = BlendChannel(dst & 0xFF, color & 0xFF, a);
-    return (r << 16) | (g << 8) | b;
-}
 
 }  // namespace
 
@@ -211,43 +193,25 @@ void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsign
     const std::size_t n = static_cast<std::size_t>(x1 - x0);
     // Whole groups of four may run up to three pixels past the glyph, while
     // on the surface: the ink there is white, written only over white.
-    const std::size_t n_groups =
+    const std::size_t reach =
         std::min<std::size_t>((n + 3) & ~std::size_t{3}, static_cast<std::size_t>(s.width() - x0));
-    for (std::int64_t py = y0; py < y1; ++py) {
-        const std::int64_t offset = (py - gy) * g.width + (x0 - gx);
-        Pixel* dst = s.row(static_cast<int>(py)) + x0;
-        const std::uint8_t* src = coverage + offset;
-        std::size_t k = 0;
-        if (ink) {
-            const Pixel* ink_row = ink + (py - gy) * (g.width + kInkPad) + (x0 - gx);
-            if (on_white) {
-                // Over white, every pixel becomes its ink pixel as it is.
-                std::copy_n(ink_row, n, dst);
-                continue;
-            }
-#if defined(__SSE2__)
-            // Four pixels at a time where all four are white: each becomes
-            // its ink pixel (the blend over white, white where nothing is
-            // covered).
-            const __m128i white = _mm_set1_epi32(static_cast<int>(kWhite));
-            for (; k + 4 <= n_groups; k += 4) {
-                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + k));
-                if (_mm_movemask_epi8(_mm_cmpeq_epi32(d, white)) == 0xFFFF) {
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k),
-                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink_row + k)));
-                    continue;
-                }
-                for (std::size_t j = k; j < std::min(k + 4, n); ++j) {
-                    if (src[j] != 0) dst[j] = dst[j] == kWhite ? ink_row[j] : Blend(dst[j], color, src[j]);
-                }
-            }
-#endif
-            for (; k < n; ++k) {
-                if (src[k] != 0) dst[k] = dst[k] == kWhite ? ink_row[k] : Blend(dst[k], color, src[k]);
-            }
-            continue;
+    const std::ptrdiff_t stride = s.width();
+    Pixel* dst = s.rows(static_cast<int>(y0), static_cast<int>(y1)) + x0;
+    const std::uint8_t* src = coverage + (y0 - gy) * g.width + (x0 - gx);
+    if (ink) {
+        const std::ptrdiff_t ink_stride = g.width + static_cast<std::ptrdiff_t>(kInkPad);
+        const InkBox box{dst,  stride,  ink + (y0 - gy) * ink_stride + (x0 - gx), ink_stride,
+                         src,  g.width, static_cast<std::size_t>(y1 - y0),        n,
+                         reach};
+        if (on_white) {
+            InkOnWhite(box);
+        } else {
+            InkOver(box, color);
         }
-        for (; k < n; ++k) {
+        return;
+    }
+    for (std::int64_t py = y0; py < y1; ++py, dst += stride, src += g.width) {
+        for (std::size_t k = 0; k < n; ++k) {
             const std::uint32_t a = src[k];
             if (a != 0) dst[k] = dst[k] == kWhite ? table[a] : Blend(dst[k], color, a);
         }

@@ -1,0 +1,54 @@
+// One row of a cached glyph's ink onto a surface row: the inner loops of text
+// drawing, in the widest vector unit the processor has.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/gdi/surface.h"
+
+namespace gdi::text {
+
+inline constexpr Pixel kWhite = 0x00FFFFFF;
+
+// Rounded blend of one 8-bit channel d towards c by coverage a / 255.
+inline std::uint32_t BlendChannel(std::uint32_t d, std::uint32_t c, std::uint32_t a) {
+    const int v = (static_cast<int>(c) - static_cast<int>(d)) * static_cast<int>(a);
+    const int q = v >= 0 ? (v + 127) / 255 : -((-v + 127) / 255);
+    return static_cast<std::uint32_t>(static_cast<int>(d) + q);
+}
+
+inline Pixel Blend(Pixel dst, Pixel color, std::uint32_t a) {
+    if (a == 255) return color;
+    const std::uint32_t r = BlendChannel((dst >> 16) & 0xFF, (color >> 16) & 0xFF, a);
+    const std::uint32_t g = BlendChannel((dst >> 8) & 0xFF, (color >> 8) & 0xFF, a);
+    const std::uint32_t b = BlendChannel(dst & 0xFF, color & 0xFF, a);
+    return (r << 16) | (g << 8) | b;
+}
+
+// A glyph's cached ink, `rows` rows of n pixels, onto the surface at dst.
+struct InkBox {
+    Pixel* dst;
+    std::ptrdiff_t dst_stride;
+    const Pixel* ink;  // the glyph drawn over white
+    std::ptrdiff_t ink_stride;
+    const std::uint8_t* coverage;
+    std::ptrdiff_t coverage_stride;
+    std::size_t rows;
+    std::size_t n;
+    // How far (>= n) groups of pixels may run past n on each row: there the
+    // ink is white and is written only over white.
+    std::size_t reach;
+};
+
+// Over any pixels: a white pixel becomes its ink pixel (the blend of the
+// coverage over white); any other pixel is blended where covered.
+void InkOver(const InkBox& box, Pixel color);
+// Onto pixels known to be white: the ink as it is.
+void InkOnWhite(const InkBox& box);
+
+// Tests run both: the widest unit this processor has, and the portable loops.
+enum class InkUnit { kWidest, kPortable };
+void UseInkUnit(InkUnit unit);
+
+}  // namespace gdi::text
