@@ -24,7 +24,7 @@ constexpr std::size_t kMaxColumns = std::size_t{1} << 16;
 Surface::Surface(int width, int height)
     : width_(width),
       height_(height),
-      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0) {}
+      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {}
 
 std::shared_ptr<Surface> Surface::Create(int width, int height, std::string* error) {
     if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension) {

@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/pixel_storage.h"
 #include "platform/gdi/types.h"
 
 namespace gdi {
 
 // Pixels are 0x00RRGGBB, rows top to bottom, no padding.
 using Pixel = std::uint32_t;
+// A surface's pixels: zero when made, without a pass that writes them.
+using PixelVector = std::vector<Pixel, ZeroedAllocator<Pixel>>;
 
 constexpr Pixel ToPixel(COLORREF c) {
     return (static_cast<Pixel>(GetRValue(c)) << 16) | (static_cast<Pixel>(GetGValue(c)) << 8) |
@@ -53,11 +56,11 @@ public:
     Pixel at(int x, int y) const { return row(y)[x]; }
     void set(int x, int y, Pixel p) { row(y)[x] = p; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
-    std::vector<Pixel>& pixels() {
+    PixelVector& pixels() {
         PrepareRows(0, height_);
         return pixels_;
     }
-    const std::vector<Pixel>& pixels() const {
+    const PixelVector& pixels() const {
         PrepareRows(0, height_);
         return pixels_;
     }
@@ -101,7 +104,7 @@ private:
     int width_;
     int height_;
     // Mutable: reading a surface paints its batched columns first.
-    mutable std::vector<Pixel> pixels_;
+    mutable PixelVector pixels_;
     mutable std::vector<Column> columns_;
     mutable bool fill_pending_ = false;
     // Anything at all waits: a fill, columns or lazy rows.

@@ -44,7 +44,7 @@ TEST(PageState, RenderingTwiceGivesIdenticalPixels) {
     for (WizardPage page : kPages) {
         SCOPED_TRACE(WizardPageName(page));
         PageView view = ShowPage(1024, 768, page);
-        const std::vector<gdi::Pixel> first = view.surface->pixels();
+        const gdi::PixelVector first = view.surface->pixels();
         RenderAgain(view);
         EXPECT_TRUE(view.surface->pixels() == first);
     }
