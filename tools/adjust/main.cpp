@@ -43,8 +43,6 @@ int main(int argc, char** argv) {
     if (const auto status = adjust::HandleCommandLine(argc, argv, &options, std::cout, std::cerr))
         return *status;
     if (options.list_monitors) return adjust::ListMonitors(options.json, std::cout, std::cerr);
-    // Fontconfig's set-up runs while SDL connects and makes the window.
-    gdi::text::StartFontSetup();
     RegisterAppResources();
     std::string error;
     if (Set("WAYLAND_DISPLAY")) {
@@ -52,6 +50,8 @@ int main(int argc, char** argv) {
         if (const auto status = adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor)) {
             return *status;
         }
+        // Fontconfig's set-up runs while the compositor is asked for the window.
+        gdi::text::StartFontSetup();
         host::WaylandHost wayland;
         if (wayland.Open(kProgram, monitor, &error)) return adjust::RunOnWayland(wayland, kProgram, argv[0]);
         if (wayland.Connected() || !Set("DISPLAY")) {
@@ -67,6 +67,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return 1;
     }
+    // Fontconfig's set-up runs while the window and the first page are made.
+    // Not before SDL connects: from the second thread on, the C library locks
+    // every character it reads, and SDL reads the whole compose table.
+    gdi::text::StartFontSetup();
     host.SetIconLoader(LoadIconPicture);
 
     screen::XrandrScreenDriver randr;
