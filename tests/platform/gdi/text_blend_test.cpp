@@ -128,7 +128,7 @@ TEST(TextBlend, EveryVectorUnitGivesTheSamePixels) {
         SCOPED_TRACE(c.name);
         auto font = Font(c.height, c.weight, c.italic);
         ASSERT_NE(font, nullptr);
-        std::vector<Pixel> drawn[2];
+        PixelVector drawn[2];
         for (const InkUnit unit : {InkUnit::kWidest, InkUnit::kPortable}) {
             UseInkUnit(unit);
             SurfacePtr s = White(181, 53);
