@@ -70,6 +70,15 @@ public:
     SIZE GetTextExtent(std::string_view text);
     int GetDeviceCaps(int index) const;
 
+    // Drawing bounds: a rectangle holding every pixel drawn into the
+    // selected bitmap since the last reset, by this DC or any other, plus
+    // the rectangles accumulated with DCB_ACCUMULATE. It spans whole rows,
+    // so it may be larger than what was drawn, never smaller. Both return
+    // DCB_SET when the bounds hold pixels, else DCB_RESET; SetBoundsRect
+    // adds DCB_ENABLE or DCB_DISABLE as it was before the call.
+    unsigned SetBoundsRect(const RECT* rect, unsigned flags);
+    unsigned GetBoundsRect(RECT* rect, unsigned flags);
+
     HPEN GetCurrentPen() const { return state_.pen; }
     HBRUSH GetCurrentBrush() const { return state_.brush; }
     HFONT GetCurrentFont() const { return state_.font; }
@@ -103,4 +112,6 @@ private:
     bool memory_dc_ = false;
     bool valid_ = false;
     gdi::TraceRecorder* trace_ = nullptr;
+    RECT accumulated_{};
+    bool bounds_enabled_ = false;
 };

@@ -45,6 +45,7 @@ void Surface::AddColumn(int x, int top, int bottom, Pixel color) {
     // Lazy rows are older than this column: they are written first.
     if (lazy_) PaintLazyRows(0, height_);
     if (columns_.size() >= kMaxColumns) Paint();
+    MarkWritten(top, bottom);
     columns_.push_back(Column{x, top, bottom, color});
     pending_ = true;
     if (!batching_) Paint();
@@ -55,6 +56,7 @@ void Surface::Fill(Pixel color) {
     columns_.clear();
     lazy_ = false;
     unpainted_count_ = 0;
+    MarkWritten(0, height_);
     fill_pending_ = true;
     pending_ = true;
     fill_color_ = color;

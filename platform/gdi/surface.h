@@ -1,6 +1,7 @@
 // A 32-bit pixel surface: the storage behind every bitmap and device context.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,6 +39,7 @@ public:
     // walks from one row to others by pointer takes rows(top, bottom).
     Pixel* row(int y) {
         Prepare(y);
+        MarkWritten(y, y + 1);
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }
     const Pixel* row(int y) const {
@@ -47,6 +49,7 @@ public:
     // Row `top`, with rows [top, bottom) all exact.
     Pixel* rows(int top, int bottom) {
         PrepareRows(top, bottom);
+        MarkWritten(top, bottom);
         return pixels_.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width_);
     }
     const Pixel* rows(int top, int bottom) const {
@@ -58,6 +61,7 @@ public:
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     PixelVector& pixels() {
         PrepareRows(0, height_);
+        MarkWritten(0, height_);
         return pixels_;
     }
     const PixelVector& pixels() const {
@@ -79,6 +83,13 @@ public:
     void SetColumnBatching(bool on);
     bool column_batching() const { return batching_; }
 
+    // The rows [top, bottom) that may have changed since the last
+    // ResetWritten: every writing accessor, batch and fill counts, so any
+    // pixel that changed lies in them (none changed when top == bottom).
+    int written_top() const { return written_top_; }
+    int written_bottom() const { return written_bottom_; }
+    void ResetWritten() { written_top_ = written_bottom_ = 0; }
+
     // Resource number the pixels were loaded from, or -1; traces report it.
     int resource_id = -1;
 
@@ -95,6 +106,15 @@ private:
     void PrepareRows(int top, int bottom) const;
     void Settle() const { PrepareRows(0, height_); }
     void Paint() const;
+    void MarkWritten(int top, int bottom) {
+        if (written_top_ == written_bottom_) {
+            written_top_ = top;
+            written_bottom_ = bottom;
+            return;
+        }
+        written_top_ = std::min(written_top_, top);
+        written_bottom_ = std::max(written_bottom_, bottom);
+    }
     void PaintFill(const Column* first, const Column* last) const;
     // A pending fill, and the run of columns painted with it, written into
     // rows one at a time as they are first used; see surface.cpp.
@@ -120,6 +140,8 @@ private:
     mutable int lazy_run_bottom_ = 0;
     Pixel fill_color_ = 0;
     bool batching_ = true;
+    int written_top_ = 0;
+    int written_bottom_ = 0;
 };
 
 using SurfacePtr = std::shared_ptr<Surface>;

@@ -62,6 +62,13 @@ constexpr int HALFTONE = 4;
 constexpr std::uint32_t SRCCOPY = 0x00CC0020;
 constexpr std::uint32_t PATCOPY = 0x00F00021;
 
+// SetBoundsRect / GetBoundsRect
+constexpr unsigned DCB_RESET = 0x0001;
+constexpr unsigned DCB_ACCUMULATE = 0x0002;
+constexpr unsigned DCB_SET = DCB_RESET | DCB_ACCUMULATE;
+constexpr unsigned DCB_ENABLE = 0x0004;
+constexpr unsigned DCB_DISABLE = 0x0008;
+
 // Device capabilities.
 constexpr int HORZRES = 8;
 constexpr int VERTRES = 10;
