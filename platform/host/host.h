@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/gdi/rect.h"
 #include "platform/gdi/surface.h"
 
 namespace host {
@@ -48,10 +49,12 @@ public:
 
     // The buffer the framework composes the screen into, width x height;
     // null when that size cannot be had. Its contents stay until the next
-    // call, so the last presented screen can be read back.
+    // call, so the last presented screen can be read back, and the next
+    // frame need only be composed where it differs.
     virtual gdi::Surface* ScreenBuffer(int width, int height) = 0;
-    // Shows what was composed into the screen buffer.
-    virtual void Present() = 0;
+    // Shows what was composed into the screen buffer. Only the pixels in
+    // damage (within the buffer; maybe empty) changed since the last call.
+    virtual void Present(const gdi::Rect& damage) = 0;
 
     // The main window was created, shown, hidden, moved or destroyed.
     virtual void WindowPlaced(const WindowPlacement& placement) { (void)placement; }

@@ -1,6 +1,8 @@
 // The paint cycle and the composition of the screen: each window keeps its
 // own pixels; the screen is the top-level windows bottom to top, each with
-// its visible children over it.
+// its visible children over it. Only the damaged part of the screen is
+// composed and presented again: the rows drawn into window surfaces since
+// the last presentation, and the places of windows shown, hidden or moved.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -59,6 +61,27 @@ bool CoversScreen(HWND hwnd, const gdi::Surface& screen) {
     return gdi::Rect::From(w->rect).Contains(bounds) && pixels.Contains(bounds);
 }
 
+// Screen rectangle of a window's whole client area.
+gdi::Rect ScreenRectOf(HWND hwnd, const Window& w) {
+    const POINT origin = ClientOrigin(hwnd);
+    return gdi::Rect::FromSize(origin.x, origin.y, w.rect.Width(), w.rect.Height());
+}
+
+// Adds the rows drawn into each shown window's surface since the last
+// presentation to the screen's damage.
+void CollectSurfaceDamage(State& s) {
+    for (auto& [hwnd, w] : s.windows) {
+        gdi::Surface* surface = w->surface.get();
+        if (!surface || surface->written_top() == surface->written_bottom()) continue;
+        if (IsShown(hwnd)) {
+            const gdi::Rect client = ScreenRectOf(hwnd, *w);
+            s.screen_damage.Add({client.left, client.top + surface->written_top(), client.right,
+                                 client.top + surface->written_bottom()});
+        }
+        surface->ResetWritten();
+    }
+}
+
 void PaintWindow(HWND hwnd) {
     Window* w = Find(hwnd);
     if (!w) return;
@@ -66,11 +89,42 @@ void PaintWindow(HWND hwnd) {
     w->paint_erase = w->erase;
     w->erase = false;
     Send(hwnd, WM_PAINT, 0, 0);
-    if ((w = Find(hwnd))) w->paint_erase = false;
+    if ((w = Find(hwnd))) {
+        w->paint_erase = false;
+        // A handler that did not begin painting leaves nothing to carry over.
+        if (!w->dirty) w->update = {};
+        w->paint_rect = {};
+    }
     S().present_pending = true;
 }
 
 }  // namespace
+
+void InvalidateClient(Window& w, const RECT* area, bool erase) {
+    const gdi::Rect client{0, 0, w.rect.Width(), w.rect.Height()};
+    if (area) {
+        const gdi::Rect part = gdi::Rect::From(*area).Intersected(client);
+        if (part.IsEmpty()) return;
+        w.update = gdi::United(w.update, part);
+    } else {
+        w.update = client;
+    }
+    w.dirty = true;
+    if (erase) w.erase = true;
+}
+
+void DamageWindowArea(HWND hwnd) {
+    const Window* w = Find(hwnd);
+    if (w && IsShown(hwnd)) S().screen_damage.Add(ScreenRectOf(hwnd, *w));
+}
+
+void DamageArea(HWND hwnd, const CRect& was_at) {
+    const Window* w = Find(hwnd);
+    if (!w) return;
+    const POINT origin = ClientOrigin(hwnd);  // of the rectangle it has now
+    S().screen_damage.Add(
+        gdi::Rect::From(was_at).Translated(origin.x - w->rect.left, origin.y - w->rect.top));
+}
 
 bool PaintDirtyWindows() {
     bool painted = false;
@@ -95,12 +149,29 @@ void Present() {
     const screen::DisplayMode mode = screen::CurrentMode();
     gdi::Surface* screen = s.host->ScreenBuffer(std::max(mode.width, 0), std::max(mode.height, 0));
     if (!screen) return;
-    // Black where no window is; a full-screen window's pixels cover it all.
-    bool covered = false;
-    for (HWND t : s.top_levels) covered = covered || CoversScreen(t, *screen);
-    if (!covered) std::fill(screen->pixels().begin(), screen->pixels().end(), gdi::Pixel{0});
-    for (HWND t : s.top_levels) Compose(*screen, t, 0, 0, gdi::BoundsOf(*screen));
-    s.host->Present();
+    CollectSurfaceDamage(s);
+    const gdi::Rect bounds = gdi::BoundsOf(*screen);
+    if (screen != s.last_screen || screen->width() != s.last_screen_width ||
+        screen->height() != s.last_screen_height) {
+        s.screen_damage.Add(bounds);
+        s.last_screen = screen;
+        s.last_screen_width = screen->width();
+        s.last_screen_height = screen->height();
+    }
+    const gdi::Rect area = s.screen_damage.Take(bounds);
+    if (!area.IsEmpty()) {
+        // Black where no window is; a full-screen window's pixels cover it all.
+        bool covered = false;
+        for (HWND t : s.top_levels) covered = covered || CoversScreen(t, *screen);
+        if (!covered) {
+            gdi::raster::FillRect(*screen,
+                                  RECT{static_cast<int>(area.left), static_cast<int>(area.top),
+                                       static_cast<int>(area.right), static_cast<int>(area.bottom)},
+                                  gdi::Pixel{0});
+        }
+        for (HWND t : s.top_levels) Compose(*screen, t, 0, 0, area);
+    }
+    s.host->Present(area);
 }
 
 }  // namespace ui::detail

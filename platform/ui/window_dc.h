@@ -19,4 +19,8 @@ protected:
 class CPaintDC : public CClientDC {
 public:
     explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC();
+
+    // rcPaint: what to draw; drawing elsewhere shows too, as with a client DC.
+    PAINTSTRUCT m_ps;
 };

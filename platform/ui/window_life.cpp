@@ -90,6 +90,7 @@ BOOL Destroy(HWND hwnd) {
     w->destroying = true;
     if (w->style & WS_VISIBLE) {
         if (IsShown(hwnd)) S().present_pending = true;
+        DamageWindowArea(hwnd);
         w->style &= ~WS_VISIBLE;
         NotifyPlacement(*w);
     }

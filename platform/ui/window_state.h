@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/context.h"
+#include "platform/gdi/damage.h"
 #include "platform/gdi/objects.h"
 #include "platform/host/host.h"
 #include "platform/ui/wintypes.h"
@@ -38,6 +39,8 @@ struct Window {
     int icon_id = 0;
     HBITMAP surface;  // the client area's pixels; null when its size was refused
     bool dirty = false;
+    gdi::Rect update;          // client coordinates: what the next paint must redraw
+    gdi::Rect paint_rect;      // what the paint being handled redraws
     bool erase = false;        // erase before the next paint
     bool paint_erase = false;  // erase pending in the paint being handled
     bool destroying = false;
@@ -60,6 +63,14 @@ struct State : platform::Part {
     std::vector<HWND> modal;  // open message boxes, innermost last
     host::Host* host = nullptr;
     bool present_pending = false;
+    // What changed on the screen since it was last presented, in screen
+    // coordinates; the drawing into window surfaces is added at presentation.
+    gdi::Damage screen_damage;
+    // The screen buffer last composed into: another one, or a resized one,
+    // is composed whole.
+    const gdi::Surface* last_screen = nullptr;
+    int last_screen_width = 0;
+    int last_screen_height = 0;
     bool input_exhausted = false;
     int unanswered_boxes = 0;
     // Answers given while no box was open, each kept for the next box to open.
@@ -87,6 +98,13 @@ enum class LoopEnd { kQuit, kExhausted, kDone, kIdle };
 LoopEnd RunLoop(const std::function<bool()>& done, bool nested, bool stop_when_idle, int* quit_code);
 void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Marks the whole client area (area null) or a part of it for repainting.
+void InvalidateClient(Window& w, const RECT* area, bool erase);
+// The screen under a shown window changes: its whole rectangle is presented again.
+void DamageWindowArea(HWND hwnd);
+// As if the shown window hwnd had had the rectangle was_at (in its parent).
+void DamageArea(HWND hwnd, const CRect& was_at);
 
 // Paint cycle and presentation.
 bool PaintDirtyWindows();

@@ -2,6 +2,7 @@
 // them so that application code reads the same.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/gdi/types.h"
@@ -190,6 +191,12 @@ public:
 };
 
 using LPRECT = RECT*;
+using LPCRECT = const RECT*;
+
+struct PAINTSTRUCT {
+    BOOL fErase = FALSE;
+    RECT rcPaint;  // the part of the client area to paint: the update region's bounds
+};
 
 class CRect : public RECT {
 public:
@@ -201,6 +208,18 @@ public:
     bool IsRectEmpty() const { return right <= left || bottom <= top; }
     bool PtInRect(POINT p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
     CPoint CenterPoint() const { return {(left + right) / 2, (top + bottom) / 2}; }
+    // The smallest rectangle holding both, an empty one adding nothing;
+    // FALSE (and an empty rectangle) when both are empty.
+    BOOL UnionRect(const RECT* a, const RECT* b) {
+        const CRect ra(*a), rb(*b);
+        if (ra.IsRectEmpty() || rb.IsRectEmpty()) {
+            *this = ra.IsRectEmpty() ? (rb.IsRectEmpty() ? CRect() : rb) : ra;
+            return !IsRectEmpty();
+        }
+        *this = CRect(std::min(ra.left, rb.left), std::min(ra.top, rb.top), std::max(ra.right, rb.right),
+                      std::max(ra.bottom, rb.bottom));
+        return TRUE;
+    }
     void OffsetRect(int dx, int dy) {
         left += dx;
         right += dx;

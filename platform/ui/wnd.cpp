@@ -84,6 +84,7 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
     if (!w) return FALSE;
     const BOOL was_visible = (w->style & WS_VISIBLE) != 0;
     const bool was_shown = ui::detail::IsShown(m_hWnd);
+    const CRect was_at = w->rect;
     if (nCmdShow == SW_HIDE) {
         if (!was_visible) return FALSE;
         w->style &= ~WS_VISIBLE;
@@ -93,12 +94,17 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
             const screen::DisplayMode m = screen::CurrentMode();
             w->rect = CRect(0, 0, std::max(m.width, 0), std::max(m.height, 0));
             ui::detail::SetSurfaceSize(*w, w->rect.Width(), w->rect.Height());
-            w->dirty = w->erase = true;
+            ui::detail::InvalidateClient(*w, nullptr, true);
         }
         if (!was_visible) {
             w->style |= WS_VISIBLE;
-            w->dirty = w->erase = true;
+            ui::detail::InvalidateClient(*w, nullptr, true);
         }
+    }
+    // The screen changes where the window appears, disappears or moves.
+    if (was_shown != ui::detail::IsShown(m_hWnd) || !(was_at == w->rect)) {
+        if (was_shown) ui::detail::DamageArea(m_hWnd, was_at);
+        ui::detail::DamageWindowArea(m_hWnd);
     }
     // Only what is on the screen needs presenting.
     if (was_shown || ui::detail::IsShown(m_hWnd)) S().present_pending = true;
@@ -133,9 +139,12 @@ BOOL CWnd::IsWindowEnabled() const {
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
     Window* w = Find(m_hWnd);
     if (!w) return;
+    const CRect was_at = w->rect;
     w->rect = CRect(x, y, x + std::max(nWidth, 0), y + std::max(nHeight, 0));
+    if (ui::detail::IsShown(m_hWnd)) ui::detail::DamageArea(m_hWnd, was_at);
     ui::detail::SetSurfaceSize(*w, w->rect.Width(), w->rect.Height());
-    if (bRepaint) w->dirty = w->erase = true;
+    ui::detail::DamageWindowArea(m_hWnd);
+    if (bRepaint) ui::detail::InvalidateClient(*w, nullptr, true);
     if (ui::detail::IsShown(m_hWnd)) S().present_pending = true;
     ui::detail::NotifyPlacement(*w);
 }
@@ -160,10 +169,11 @@ void CWnd::GetWindowRect(LPRECT lpRect) const {
 }
 
 void CWnd::Invalidate(BOOL bErase) {
-    Window* w = Find(m_hWnd);
-    if (!w) return;
-    w->dirty = true;
-    if (bErase) w->erase = true;
+    InvalidateRect(nullptr, bErase);
+}
+
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) {
+    if (Window* w = Find(m_hWnd)) ui::detail::InvalidateClient(*w, lpRect, bErase != FALSE);
 }
 
 void CWnd::UpdateWindow() {

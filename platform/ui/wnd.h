@@ -47,6 +47,8 @@ public:
     void GetClientRect(LPRECT lpRect) const;
     void GetWindowRect(LPRECT lpRect) const;
     void Invalidate(BOOL bErase = TRUE);
+    // Null: the whole client area. A rectangle outside the client area marks nothing.
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     void UpdateWindow();
     BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd);
     DWORD GetStyle() const;

@@ -63,8 +63,12 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             ui::detail::Window* w = ui::detail::Find(m_hWnd);
             CDC* dc = reinterpret_cast<CDC*>(wParam);
             if (!w || !w->background || !dc) return 0;
+            // Inside a paint only its part needs erasing.
+            const bool painting = !w->paint_rect.IsEmpty();
+            const gdi::Rect r = painting ? w->paint_rect : gdi::Rect{0, 0, w->rect.Width(), w->rect.Height()};
             HBRUSH old = dc->SelectObject(w->background);
-            dc->PatBlt(0, 0, w->rect.Width(), w->rect.Height(), PATCOPY);
+            dc->PatBlt(static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.Width()),
+                       static_cast<int>(r.Height()), PATCOPY);
             dc->SelectObject(old);
             return 1;
         }

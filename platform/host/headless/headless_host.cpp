@@ -1,5 +1,7 @@
 #include "platform/host/headless/headless_host.h"
 
+#include <utility>
+
 namespace host {
 
 void HeadlessHost::PushClick(int x, int y) {
@@ -45,10 +47,20 @@ bool HeadlessHost::WaitEvent(Event& event) {
 }
 
 gdi::Surface* HeadlessHost::ScreenBuffer(int width, int height) {
-    if (!screen_ || screen_->width() != width || screen_->height() != height) {
+    if (fresh_buffers_ || !screen_ || screen_->width() != width || screen_->height() != height) {
         screen_ = gdi::Surface::Create(width, height);
     }
     return screen_.get();
+}
+
+void HeadlessHost::Present(const gdi::Rect& damage) {
+    ++presents_;
+    last_damage_ = damage;
+    if (!keep_frames_ || !screen_) return;
+    gdi::SurfacePtr copy = gdi::Surface::Create(screen_->width(), screen_->height());
+    if (copy) copy->pixels() = std::as_const(*screen_).pixels();
+    frames_.push_back(std::move(copy));
+    damages_.push_back(damage);
 }
 
 void HeadlessHost::InputRejected(const Event& event, std::string_view reason) {

@@ -35,13 +35,22 @@ public:
 
     bool WaitEvent(Event& event) override;
     gdi::Surface* ScreenBuffer(int width, int height) override;
-    void Present() override { ++presents_; }
+    void Present(const gdi::Rect& damage) override;
     void WindowPlaced(const WindowPlacement& placement) override { placement_ = placement; }
     void InputRejected(const Event& event, std::string_view reason) override;
 
     // The last presented screen; null before the first present.
     const gdi::Surface* screen() const { return presents_ ? screen_.get() : nullptr; }
     int presents() const { return presents_; }
+    // The part of the screen the last present changed.
+    const gdi::Rect& last_damage() const { return last_damage_; }
+    // On: every frame is composed into a new buffer, so the framework
+    // composes the whole screen each time (a reference for tests).
+    void SetFreshBuffers(bool on) { fresh_buffers_ = on; }
+    // On: a copy of every presented screen is kept, in order.
+    void SetKeepFrames(bool on) { keep_frames_ = on; }
+    const std::vector<gdi::SurfacePtr>& frames() const { return frames_; }
+    const std::vector<gdi::Rect>& damages() const { return damages_; }  // of each kept frame
     std::size_t pending() const { return script_.size(); }
     const WindowPlacement& placement() const { return placement_; }
     const std::vector<std::string>& rejected() const { return rejected_; }
@@ -54,6 +63,11 @@ private:
     std::deque<Step> script_;
     std::shared_ptr<gdi::Surface> screen_;
     int presents_ = 0;
+    gdi::Rect last_damage_;
+    bool fresh_buffers_ = false;
+    bool keep_frames_ = false;
+    std::vector<gdi::SurfacePtr> frames_;
+    std::vector<gdi::Rect> damages_;
     WindowPlacement placement_;
     std::vector<std::string> rejected_;
 };

@@ -43,6 +43,12 @@ struct SdlHost::Impl {
     int texture_width = 0;
     int texture_height = 0;
     gdi::SurfacePtr buffer;
+    // The window image the last frame went into: a new one, or one the
+    // server lost (exposed, resized), takes the whole buffer again.
+    const SDL_Surface* shown_target = nullptr;
+    int shown_width = 0;
+    int shown_height = 0;
+    bool target_stale = true;
     SDL_Rect display_bounds{};
     WindowPlacement placement;
     int icon_id = 0;
@@ -71,9 +77,10 @@ struct SdlHost::Impl {
         return m;
     }
 
-    // Copies the buffer into the window's own image, unscaled at the top
-    // left; what it does not cover is black.
-    void CopyToWindowSurface() {
+    // Copies the damaged part of the buffer into the window's own image,
+    // unscaled at the top left, and shows that part; a new or lost image
+    // takes all of it, black where the buffer does not reach.
+    void CopyToWindowSurface(gdi::Rect damage) {
         SDL_Surface* target = SDL_GetWindowSurface(window);
         if (!target || !buffer) return;
         const SDL_PixelFormat* f = target->format;
@@ -81,36 +88,60 @@ struct SdlHost::Impl {
             f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0x00FF00 && f->Bmask == 0x0000FF;
         const int w = std::min(buffer->width(), target->w);
         const int h = std::min(buffer->height(), target->h);
-        if (w < target->w || h < target->h || !same_layout)
-            SDL_FillRect(target, nullptr, SDL_MapRGB(f, 0, 0, 0));
-        if (w <= 0 || h <= 0) return;
+        const gdi::Rect whole{0, 0, target->w, target->h};
+        if (target_stale || target != shown_target || target->w != shown_width || target->h != shown_height) {
+            if (w < target->w || h < target->h || !same_layout)
+                SDL_FillRect(target, nullptr, SDL_MapRGB(f, 0, 0, 0));
+            damage = whole;
+            target_stale = false;
+            shown_target = target;
+            shown_width = target->w;
+            shown_height = target->h;
+        }
+        damage = damage.Intersected(whole);
+        if (damage.IsEmpty()) return;
+        const gdi::Rect copied = damage.Intersected({0, 0, w, h});
+        if (!copied.IsEmpty()) CopyRows(target, copied, same_layout);
+        const SDL_Rect shown{static_cast<int>(damage.left), static_cast<int>(damage.top),
+                             static_cast<int>(damage.Width()), static_cast<int>(damage.Height())};
+        SDL_UpdateWindowSurfaceRects(window, &shown, 1);
+    }
+
+    // The pixels of area (inside both) from the buffer into the window image.
+    void CopyRows(SDL_Surface* target, const gdi::Rect& area, bool same_layout) {
+        const int left = static_cast<int>(area.left);
+        const int top = static_cast<int>(area.top);
+        const int width = static_cast<int>(area.Width());
+        const int height = static_cast<int>(area.Height());
         if (same_layout) {
             if (SDL_MUSTLOCK(target)) SDL_LockSurface(target);
             auto* out = static_cast<unsigned char*>(target->pixels);
-            for (int y = 0; y < h; ++y) {
+            for (int y = top; y < top + height; ++y) {
+                const gdi::Pixel* in = buffer->row(y) + left;
                 std::copy(
-                    buffer->row(y), buffer->row(y) + w,
-                    reinterpret_cast<gdi::Pixel*>(out + static_cast<std::ptrdiff_t>(y) * target->pitch));
+                    in, in + width,
+                    reinterpret_cast<gdi::Pixel*>(out + static_cast<std::ptrdiff_t>(y) * target->pitch) +
+                        left);
             }
             if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
-        } else {
-            // Any other layout: let SDL convert, 0x00RRGGBB being RGB888.
-            SDL_Surface* from =
-                SDL_CreateRGBSurfaceWithFormatFrom(buffer->pixels().data(), buffer->width(), buffer->height(),
-                                                   32, buffer->width() * 4, SDL_PIXELFORMAT_RGB888);
-            if (from) {
-                SDL_Rect area{0, 0, w, h};
-                SDL_BlitSurface(from, &area, target, &area);
-                SDL_FreeSurface(from);
-            }
+            return;
         }
-        SDL_UpdateWindowSurface(window);
+        // Any other layout: let SDL convert, 0x00RRGGBB being RGB888.
+        SDL_Surface* from =
+            SDL_CreateRGBSurfaceWithFormatFrom(buffer->pixels().data(), buffer->width(), buffer->height(), 32,
+                                               buffer->width() * 4, SDL_PIXELFORMAT_RGB888);
+        if (!from) return;
+        SDL_Rect in{left, top, width, height};
+        SDL_Rect out = in;
+        SDL_BlitSurface(from, &in, target, &out);
+        SDL_FreeSurface(from);
     }
 
     // Shows the texture unscaled at the top left; what it does not cover is black.
     void Repaint() {
         if (window_surface) {
-            CopyToWindowSurface();
+            target_stale = true;
+            if (buffer) CopyToWindowSurface({});
             return;
         }
         if (!renderer) return;
@@ -273,17 +304,19 @@ gdi::Surface* SdlHost::ScreenBuffer(int width, int height) {
     return m.buffer.get();
 }
 
-void SdlHost::Present() {
+void SdlHost::Present(const gdi::Rect& damage) {
     Impl& m = *impl_;
     if (m.window_surface) {
-        if (m.buffer && m.buffer->width() > 0 && m.buffer->height() > 0) m.CopyToWindowSurface();
+        if (m.buffer && m.buffer->width() > 0 && m.buffer->height() > 0) m.CopyToWindowSurface(damage);
         return;
     }
     if (!m.renderer || !m.buffer) return;
     const int w = m.buffer->width();
     const int h = m.buffer->height();
     if (w <= 0 || h <= 0) return;
+    gdi::Rect area = damage.Intersected({0, 0, w, h});
     if (!m.texture || m.texture_width != w || m.texture_height != h) {
+        area = {0, 0, w, h};
         if (m.texture) SDL_DestroyTexture(m.texture);
         // 0x00RRGGBB in a 32-bit word: the buffer's own layout, copied as is.
         m.texture = SDL_CreateTexture(m.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
@@ -291,7 +324,10 @@ void SdlHost::Present() {
         m.texture_height = m.texture ? h : 0;
         if (!m.texture) return;
     }
-    SDL_UpdateTexture(m.texture, nullptr, m.buffer->pixels().data(),
+    if (area.IsEmpty()) return;
+    const SDL_Rect part{static_cast<int>(area.left), static_cast<int>(area.top),
+                        static_cast<int>(area.Width()), static_cast<int>(area.Height())};
+    SDL_UpdateTexture(m.texture, &part, m.buffer->row(part.y) + part.x,
                       w * static_cast<int>(sizeof(gdi::Pixel)));
     m.Repaint();
 }

@@ -52,7 +52,7 @@ public:
 
     bool WaitEvent(Event& event) override;
     gdi::Surface* ScreenBuffer(int width, int height) override;
-    void Present() override;
+    void Present(const gdi::Rect& damage) override;
     void WindowPlaced(const WindowPlacement& placement) override;
 
 private:

@@ -37,6 +37,10 @@ void ShmBuffers::SetReleaseHandler(void (*handler)(void* data), void* data) {
     release_data_ = data;
 }
 
+void ShmBuffers::AddDamage(const gdi::Rect& area) {
+    for (auto& b : buffers_) b->stale_.Add(area);
+}
+
 void ShmBuffers::Released(ShmBuffer* buffer) {
     buffer->held_ = false;
     if (on_release_) on_release_(release_data_);
@@ -44,6 +48,7 @@ void ShmBuffers::Released(ShmBuffer* buffer) {
 
 ShmBuffer::ShmBuffer(ShmBuffers* owner, int width, int height)
     : owner_(owner), width_(width), height_(height) {
+    stale_.Add({0, 0, width, height});
     if (width <= 0 || height <= 0 || width > std::numeric_limits<int>::max() / 4 / height) return;
     const int stride = width * 4;
     size_ = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gdi/damage.h"
+
 struct wl_buffer;
 struct wl_shm;
 
@@ -25,6 +27,9 @@ public:
     ShmBuffer* Acquire(int width, int height);
     // Called when the compositor releases a buffer.
     void SetReleaseHandler(void (*handler)(void* data), void* data);
+    // The picture changed in area: every buffer, held or free, is out of
+    // date there until it is next drawn.
+    void AddDamage(const gdi::Rect& area);
 
 private:
     friend class ShmBuffer;
@@ -51,6 +56,10 @@ public:
     // The compositor has it from the next commit until it releases it.
     wl_buffer* TakeForCommit();
     bool held() const { return held_; }
+    // What must be copied in before the buffer shows the current picture:
+    // everything in a new buffer, else the damage since it was last drawn.
+    // Afterwards it is up to date.
+    gdi::Rect TakeStale() { return stale_.Take({0, 0, width_, height_}); }
 
 private:
     friend class ShmBuffers;
@@ -63,6 +72,7 @@ private:
     std::size_t size_ = 0;
     wl_buffer* buffer_ = nullptr;
     bool held_ = false;
+    gdi::Damage stale_;
 };
 
 }  // namespace host::wayland

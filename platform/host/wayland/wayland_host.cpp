@@ -69,6 +69,11 @@ struct WaylandHost::Impl {
     gdi::SurfacePtr buffer;
     bool visible = false;
     bool present_pending = false;
+    // What changed in the picture since the last commit; the next commit
+    // damages only that, unless it must show everything again (a configure,
+    // a scale or output change, a new mapping).
+    gdi::Damage commit_damage;
+    bool commit_whole = true;
 
     wayland::OutputState seen;  // the window's output as last told
     // The size of the output's mode before it changed: a buffer of that size
@@ -190,7 +195,7 @@ struct WaylandHost::Impl {
         if (beyond_mode) screen::AnnounceDisplayChange();
         display_changed = true;
         WarnWhenInexact();
-        if (buffer) Present();
+        if (buffer) PresentWhole();
     }
 
     // --- surface ---
@@ -217,7 +222,7 @@ struct WaylandHost::Impl {
             m.logical_width = m.pending_width;
             m.logical_height = m.pending_height;
         }
-        if (m.visible && m.buffer) m.Present();
+        if (m.visible && m.buffer) m.PresentWhole();
     }
 
     static void PreferredScale(void* data, wp_fractional_scale_v1*, uint32_t scale) {
@@ -227,7 +232,7 @@ struct WaylandHost::Impl {
         screen::AnnounceDisplayChange();
         m.display_changed = true;
         m.WarnWhenInexact();
-        if (m.visible && m.buffer) m.Present();
+        if (m.visible && m.buffer) m.PresentWhole();
     }
 
     bool MakeWindow(std::string* error) {
@@ -292,6 +297,14 @@ struct WaylandHost::Impl {
             program.c_str(), o->state.name.c_str(), o->state.name.c_str());
     }
 
+    void PresentWhole() {
+        commit_whole = true;
+        Present();
+    }
+
+    // Commits the picture in a buffer the compositor does not hold, after
+    // bringing that buffer up to date where the picture changed since it
+    // was last drawn.
     void Present() {
         if (!buffer || !visible || !surface) return;
         const int w = buffer->width();
@@ -303,14 +316,18 @@ struct WaylandHost::Impl {
         }
         if (w == stale_width && h == stale_height) return;  // the frame redraws at the new size
         stale_width = stale_height = 0;
+        const gdi::Rect bounds{0, 0, w, h};
+        if (!commit_whole && commit_damage.Within(bounds).IsEmpty()) {
+            present_pending = false;  // nothing changed since the last commit
+            return;
+        }
         wayland::ShmBuffer* target_buffer = buffers->Acquire(w, h);
         if (!target_buffer) {  // all held by the compositor: again on a release
             present_pending = true;
             return;
         }
         present_pending = false;
-        std::memcpy(target_buffer->pixels(), buffer->pixels().data(),
-                    static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * sizeof(gdi::Pixel));
+        CopyInto(*target_buffer, target_buffer->TakeStale());
         plan = wayland::PlanScale(ScaleFor(w, h));
         if (wl_surface_get_version(surface) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
             wl_surface_set_buffer_scale(surface, plan.buffer_scale);
@@ -323,13 +340,29 @@ struct WaylandHost::Impl {
             }
         }
         wl_surface_attach(surface, target_buffer->TakeForCommit(), 0, 0);
+        const gdi::Rect changed = commit_damage.Take(bounds);
+        const gdi::Rect shown = commit_whole ? bounds : changed;
+        commit_whole = false;
         if (wl_surface_get_version(surface) >= WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
-            wl_surface_damage_buffer(surface, 0, 0, w, h);
-        } else {
+            wl_surface_damage_buffer(surface, static_cast<int32_t>(shown.left),
+                                     static_cast<int32_t>(shown.top), static_cast<int32_t>(shown.Width()),
+                                     static_cast<int32_t>(shown.Height()));
+        } else {  // surface units: the whole surface, rather than converting scales
             wl_surface_damage(surface, 0, 0, plan.surface_width, plan.surface_height);
         }
         wl_surface_commit(surface);
         wl_display_flush(display);
+    }
+
+    // The pixels of area (inside both, same size) from the picture into target.
+    void CopyInto(wayland::ShmBuffer& target, const gdi::Rect& area) {
+        if (area.IsEmpty()) return;
+        const gdi::Surface& from = *buffer;
+        const std::size_t bytes = static_cast<std::size_t>(area.Width()) * sizeof(gdi::Pixel);
+        for (std::int64_t y = area.top; y < area.bottom; ++y) {
+            std::uint32_t* out = target.pixels() + y * target.width() + area.left;
+            std::memcpy(out, from.row(static_cast<int>(y)) + area.left, bytes);
+        }
     }
 
     // Pointer positions arrive in the surface's logical units.
@@ -439,7 +472,7 @@ bool WaylandHost::Open(const std::string& program, const std::string& output_nam
     m.buffers->SetReleaseHandler(
         [](void* data) {
             Impl& self = *static_cast<Impl*>(data);
-            if (self.present_pending) self.Present();
+            if (self.present_pending) self.Present();  // with the damage it was kept for
         },
         &m);
     if (!m.MakeWindow(error)) return false;
@@ -500,12 +533,18 @@ gdi::Surface* WaylandHost::ScreenBuffer(int width, int height) {
     Impl& m = *impl_;
     if (!m.buffer || m.buffer->width() != width || m.buffer->height() != height) {
         m.buffer = gdi::Surface::Create(width, height);
+        // A new picture: no buffer holds any of it yet.
+        if (m.buffers) m.buffers->AddDamage({0, 0, width, height});
+        m.commit_whole = true;
     }
     return m.buffer.get();
 }
 
-void WaylandHost::Present() {
-    impl_->Present();
+void WaylandHost::Present(const gdi::Rect& damage) {
+    Impl& m = *impl_;
+    if (m.buffers) m.buffers->AddDamage(damage);
+    m.commit_damage.Add(damage);
+    m.Present();
 }
 
 void WaylandHost::WindowPlaced(const WindowPlacement& placement) {
@@ -523,7 +562,7 @@ void WaylandHost::WindowPlaced(const WindowPlacement& placement) {
         return;
     }
     if (!m.configured) wl_surface_commit(m.surface);
-    if (m.buffer) m.Present();
+    if (m.buffer) m.PresentWhole();
 }
 
 }  // namespace host
