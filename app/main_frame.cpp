@@ -60,9 +60,17 @@ void CMainFrame::ReleaseBackBuffer() {
     BackBuffer.dc.DeleteDC();
 }
 
+// Copies the part asked for, and whatever was drawn into the back buffer
+// since the last paint, so that nothing drawn is left off the screen.
 void CMainFrame::OnPaint() {
     CPaintDC dc(this);
-    if (BackBuffer.previous) dc.BitBlt(0, 0, ScreenMetrics.W, ScreenMetrics.H, &BackBuffer.dc, 0, 0, SRCCOPY);
+    if (!BackBuffer.previous) return;
+    CRect drawn;
+    BackBuffer.dc.GetBoundsRect(&drawn, DCB_RESET);
+    CRect part;
+    if (part.UnionRect(&dc.m_ps.rcPaint, &drawn))
+        dc.BitBlt(part.left, part.top, part.Width(), part.Height(), &BackBuffer.dc, part.left, part.top,
+                  SRCCOPY);
 }
 
 void CMainFrame::RenderCurrentPage() {

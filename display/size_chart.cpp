@@ -74,7 +74,11 @@ void CMainFrame::SelectPanelSizeAt(int x, int y) {
         }
     }
     if (PanelSize != old) {
+        // Only the chart and the panel beside it are drawn again: only
+        // their rows need to reach the screen.
         UpdateResolutionPanel();
-        Invalidate(TRUE);
+        CRect drawn;
+        BackBuffer.dc.GetBoundsRect(&drawn, 0);
+        InvalidateRect(&drawn, FALSE);
     }
 }
