@@ -150,6 +150,44 @@ TEST_F(AdjustE2e, ExternalModeChangeRedrawsThePitchPage) {
     EXPECT_TRUE(ScreenBecomes(smaller.image, "pitch-1024x768"));
 }
 
+// Presses that each present a few rows, then a box over them, then a page
+// change and back: no stale region is ever left on the screen.
+TEST_F(AdjustE2e, PartialPresentsLeaveNothingStale) {
+    StartProgram();
+    const Snapshot welcome = Expect("");
+    ASSERT_TRUE(ScreenBecomes(welcome.image, "welcome"));
+    ClickButton(welcome, "adjust");
+    std::string steps = "click adjust";
+    const Snapshot chart = Expect(steps);
+    ASSERT_TRUE(ScreenBecomes(chart.image, "chart"));
+    for (const char* label : {"15\"", "19\"", "16\"", "18\"", "17\""}) {
+        const auto row = chart.TextCentre(label);
+        ASSERT_TRUE(row) << label;
+        Click(row);
+        steps += "; click " + std::to_string(row->x) + "," + std::to_string(row->y);
+        ASSERT_TRUE(ScreenBecomes(Expect(steps).image, std::string("row-") + label));
+    }
+    const Snapshot with_box = RunSnapshot(dir_.string(), kStartMode, steps + "; click next; answer no");
+    ASSERT_EQ(with_box.status, 0) << with_box.output;
+    ClickButton(Expect(steps), "next");
+    Click(with_box.BoxButtonCentre(0, "no"));
+    steps += "; click next; answer no";
+    const Snapshot declined = Expect(steps);
+    ASSERT_TRUE(ScreenBecomes(declined.image, "box-closed"));
+    Click(chart.TextCentre("16\""));
+    steps += "; click " + std::to_string(chart.TextCentre("16\"")->x) + "," +
+             std::to_string(chart.TextCentre("16\"")->y);
+    const Snapshot sixteen = Expect(steps);
+    ASSERT_TRUE(ScreenBecomes(sixteen.image, "row-after-box"));
+    ClickButton(sixteen, "back");
+    steps += "; click back";
+    const Snapshot back = Expect(steps);
+    ASSERT_TRUE(ScreenBecomes(back.image, "welcome-again"));
+    ClickButton(back, "adjust");
+    steps += "; click adjust";
+    ASSERT_TRUE(ScreenBecomes(Expect(steps).image, "chart-again"));
+}
+
 // Blocked in poll(): ten idle seconds cost (almost) nothing.
 TEST_F(AdjustE2e, IdleProgramUsesNoCpu) {
     StartProgram();

@@ -132,6 +132,45 @@ TEST_F(SwayChanges, RecommendedResolutionChangesTheOutput) {
     EXPECT_TRUE(ScreenBecomes(pitch.image, "pitch-1280x1024"));
 }
 
+// Presses that each present a few rows (into buffers the compositor takes
+// in turn), a box opened and closed, a page change and back: every buffer
+// is brought up to date, so nothing stale ever shows.
+TEST_F(SwayChanges, PartialPresentsLeaveNothingStale) {
+    SetOutput(1024, 768, "1");
+    StartProgram();
+    const e2e::Snapshot welcome = Expect("");
+    ASSERT_TRUE(ScreenBecomes(welcome.image, "welcome"));
+    ClickButton(welcome, "adjust");
+    std::string steps = "click adjust";
+    const e2e::Snapshot chart = Expect(steps);
+    ASSERT_TRUE(ScreenBecomes(chart.image, "chart"));
+    const auto click_row = [&](const char* label) {
+        const auto row = chart.TextCentre(label);
+        ASSERT_TRUE(row) << label;
+        Click(row);
+        steps += "; click " + std::to_string(row->x) + "," + std::to_string(row->y);
+    };
+    for (const char* label : {"15\"", "19\"", "16\"", "18\"", "17\""}) {
+        click_row(label);
+        ASSERT_TRUE(ScreenBecomes(Expect(steps).image, std::string("row-") + label));
+    }
+    const e2e::Snapshot with_box = Expect(steps + "; click next; answer no");
+    ClickButton(Expect(steps), "next");
+    Click(with_box.BoxButtonCentre(0, "no"));
+    steps += "; click next; answer no";
+    ASSERT_TRUE(ScreenBecomes(Expect(steps).image, "box-closed"));
+    click_row("16\"");
+    const e2e::Snapshot sixteen = Expect(steps);
+    ASSERT_TRUE(ScreenBecomes(sixteen.image, "row-after-box"));
+    ClickButton(sixteen, "back");
+    steps += "; click back";
+    const e2e::Snapshot back = Expect(steps);
+    ASSERT_TRUE(ScreenBecomes(back.image, "welcome-again"));
+    ClickButton(back, "adjust");
+    steps += "; click adjust";
+    ASSERT_TRUE(ScreenBecomes(Expect(steps).image, "chart-again"));
+}
+
 // The scale changes while the confirmation box is open: the device size is
 // the same, so the box stays as it was, one to one, and still answers.
 TEST_F(SwayChanges, ScaleChangeWithTheBoxOpen) {
