@@ -37,8 +37,7 @@ void FillBox(Surface& s, const Rect& box, Pixel color) {
         return;
     }
 #if defined(__SSE2__)
-    constexpr std::int64_t kStreamBytes = 16 << 20;
-    if (box.Width() * box.Height() * 4 >= kStreamBytes) {
+    if (StreamsStores(box.Width() * box.Height() * 4)) {
         StreamFill(s, box, color);
         return;
     }

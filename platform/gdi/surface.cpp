@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#include <unistd.h>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace gdi {
@@ -20,6 +22,15 @@ constexpr int kBandRows = 8;
 constexpr std::size_t kMaxColumns = std::size_t{1} << 16;
 
 }  // namespace
+
+bool StreamsStores(std::int64_t bytes) {
+    static const std::int64_t threshold = [] {
+        const long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
+        // Unknown cache sizes keep a bound that fits the caches of most machines.
+        return cache > 0 ? 2 * static_cast<std::int64_t>(cache) : std::int64_t{16} << 20;
+    }();
+    return bytes >= threshold;
+}
 
 Surface::Surface(int width, int height)
     : width_(width),
@@ -100,6 +111,21 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void MergeOverlay(P
     for (std::size_t k = 0; k < n; ++k) row[k] = (row[k] & keep[k]) | paint[k];
 }
 
+#if defined(__x86_64__)
+// The overlay as masked stores: only the painted pixels are written, and
+// the kept ones are never loaded.
+__attribute__((target("avx512f"))) void StoreOverlay(Pixel* row, const std::uint16_t* lanes,
+                                                     const Pixel* paint, std::size_t n) {
+    std::size_t k = 0;
+    for (; k + 16 <= n; k += 16)
+        _mm512_mask_storeu_epi32(row + k, lanes[k / 16], _mm512_loadu_si512(paint + k));
+    if (k < n) {
+        const auto tail = static_cast<__mmask16>(lanes[k / 16] & ((1u << (n - k)) - 1));
+        _mm512_mask_storeu_epi32(row + k, tail, _mm512_maskz_loadu_epi32(tail, paint + k));
+    }
+}
+#endif
+
 // Writes `row` (width pixels) to rows [top, bottom) of the surface. Large
 // surfaces take streaming stores, which skip reading the old lines in.
 void CopyRowDown(Pixel* base, std::ptrdiff_t width, const Pixel* row, int top, int bottom, bool stream) {
@@ -152,14 +178,22 @@ void PaintOverlay(Pixel* base, std::ptrdiff_t stride, const Column* first, const
     std::vector<Pixel> keep;
     std::vector<Pixel> paint;
     BuildOverlay(first, last, left, right, &keep, &paint);
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx512f")) {
+        std::vector<std::uint16_t> lanes((n + 15) / 16, 0);
+        for (std::size_t k = 0; k < n; ++k)
+            if (keep[k] == 0) lanes[k / 16] |= static_cast<std::uint16_t>(1u << (k % 16));
+        for (int y = first->top; y < first->bottom; ++y)
+            StoreOverlay(base + y * stride + left, lanes.data(), paint.data(), n);
+        return;
+    }
+#endif
     for (int y = first->top; y < first->bottom; ++y)
         MergeOverlay(base + y * stride + left, keep.data(), paint.data(), n);
 }
 
 // A run of at least this many columns over the same rows may use the overlay.
 constexpr std::ptrdiff_t kOverlayMinColumns = 16;
-// Surfaces from this size on are written with streaming stores.
-constexpr std::int64_t kStreamBytes = 16 << 20;
 
 // The run of columns from `first` over the same rows as it, and the span of
 // x it covers; dense when an overlay of it pays.
@@ -185,7 +219,7 @@ bool Dense(std::ptrdiff_t count, int left, int right) {
 void Surface::PaintFill(const Column* first, const Column* last) const {
     Pixel* const base = pixels_.data();
     const std::ptrdiff_t width = width_;
-    const bool stream = static_cast<std::int64_t>(width_) * height_ * 4 >= kStreamBytes;
+    const bool stream = StreamsStores(static_cast<std::int64_t>(width_) * height_ * 4);
     std::vector<Pixel> row(static_cast<std::size_t>(width), fill_color_);
     int left = 0, right = 0;
     const Column* run_end = first == last ? last : RunEnd(first, last, &left, &right);
@@ -232,7 +266,7 @@ bool Surface::StartLazyRows() const {
 void Surface::PaintLazyRows(int top, int bottom) const {
     Pixel* const base = pixels_.data();
     const std::ptrdiff_t width = width_;
-    const bool stream = static_cast<std::int64_t>(bottom - top) * width * 4 >= kStreamBytes;
+    const bool stream = StreamsStores(static_cast<std::int64_t>(bottom - top) * width * 4);
     int y = top;
     while (y < bottom) {
         if (!unpainted_[static_cast<std::size_t>(y)]) {

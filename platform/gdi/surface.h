@@ -146,4 +146,9 @@ private:
 
 using SurfacePtr = std::shared_ptr<Surface>;
 
+// Whether writing this many bytes in one go should take streaming stores,
+// which skip reading the old lines in: only when they are far more than the
+// last-level cache holds, since lines that fit are written faster in cache.
+bool StreamsStores(std::int64_t bytes);
+
 }  // namespace gdi
