@@ -20,7 +20,9 @@ ShmBuffers::~ShmBuffers() = default;
 ShmBuffer* ShmBuffers::Acquire(int width, int height) {
     // Buffers of another size are dropped once the compositor lets go.
     std::erase_if(buffers_, [&](const std::unique_ptr<ShmBuffer>& b) {
-        return !b->held() && (b->width() != width || b->height() != height);
+        const bool drop = !b->held() && (b->width() != width || b->height() != height);
+        if (drop && b.get() == last_committed_) last_committed_ = nullptr;
+        return drop;
     });
     for (auto& b : buffers_) {
         if (!b->held()) return b.get();
@@ -30,6 +32,16 @@ ShmBuffer* ShmBuffers::Acquire(int width, int height) {
     if (!made->ok()) return nullptr;
     buffers_.push_back(std::move(made));
     return buffers_.back().get();
+}
+
+ShmBuffer* ShmBuffers::LastCommitted(int width, int height) const {
+    if (!last_committed_ || last_committed_->width() != width || last_committed_->height() != height)
+        return nullptr;
+    return last_committed_;
+}
+
+void ShmBuffers::Prepare(int width, int height) {
+    if (ShmBuffer* b = Acquire(width, height)) b->Prefault();
 }
 
 void ShmBuffers::SetReleaseHandler(void (*handler)(void* data), void* data) {
@@ -73,12 +85,25 @@ ShmBuffer::ShmBuffer(ShmBuffers* owner, int width, int height)
 }
 
 ShmBuffer::~ShmBuffer() {
+    FinishPrefault();
     if (buffer_) wl_buffer_destroy(buffer_);
     if (data_) munmap(data_, size_);
 }
 
+void ShmBuffer::Prefault() {
+    if (!data_ || prefault_.valid()) return;
+    // Advice only: where the kernel lacks it, the first writes fault instead.
+    prefault_ = std::async(std::launch::async,
+                           [data = data_, size = size_] { madvise(data, size, MADV_POPULATE_WRITE); });
+}
+
+void ShmBuffer::FinishPrefault() {
+    if (prefault_.valid()) prefault_.get();
+}
+
 wl_buffer* ShmBuffer::TakeForCommit() {
     held_ = true;
+    owner_->last_committed_ = this;
     return buffer_;
 }
 

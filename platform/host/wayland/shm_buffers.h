@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,14 @@ public:
     // A buffer of width x height the compositor does not hold, made if
     // needed; null when all are held (wait for a release) or memory fails.
     ShmBuffer* Acquire(int width, int height);
+    // Makes a free buffer of width x height ahead of the first picture and
+    // faults its memory in on another thread meanwhile, so that the first
+    // copy into it does not wait for thousands of page faults.
+    void Prepare(int width, int height);
+    // The buffer of the last commit when it is width x height, else null.
+    // It still holds what was committed, held by the compositor or not, so
+    // committing it again shows the same picture without a copy.
+    ShmBuffer* LastCommitted(int width, int height) const;
     // Called when the compositor releases a buffer.
     void SetReleaseHandler(void (*handler)(void* data), void* data);
     // The picture changed in area: every buffer, held or free, is out of
@@ -39,11 +48,13 @@ private:
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
     void (*on_release_)(void*) = nullptr;
     void* release_data_ = nullptr;
+    ShmBuffer* last_committed_ = nullptr;
 };
 
 class ShmBuffer {
 public:
     ShmBuffer(ShmBuffers* owner, int width, int height);
+    // Waits for a prefault still running before the memory goes.
     ~ShmBuffer();
     ShmBuffer(const ShmBuffer&) = delete;
     ShmBuffer& operator=(const ShmBuffer&) = delete;
@@ -60,6 +71,10 @@ public:
     // everything in a new buffer, else the damage since it was last drawn.
     // Afterwards it is up to date.
     gdi::Rect TakeStale() { return stale_.Take({0, 0, width_, height_}); }
+    // Faults the memory in on another thread; its contents stay as they are.
+    void Prefault();
+    // Waits until a prefault under way has finished.
+    void FinishPrefault();
 
 private:
     friend class ShmBuffers;
@@ -73,6 +88,7 @@ private:
     wl_buffer* buffer_ = nullptr;
     bool held_ = false;
     gdi::Damage stale_;
+    std::future<void> prefault_;
 };
 
 }  // namespace host::wayland

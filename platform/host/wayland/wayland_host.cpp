@@ -317,17 +317,23 @@ struct WaylandHost::Impl {
         if (w == stale_width && h == stale_height) return;  // the frame redraws at the new size
         stale_width = stale_height = 0;
         const gdi::Rect bounds{0, 0, w, h};
-        if (!commit_whole && commit_damage.Within(bounds).IsEmpty()) {
+        const bool unchanged = commit_damage.Within(bounds).IsEmpty();
+        if (!commit_whole && unchanged) {
             present_pending = false;  // nothing changed since the last commit
             return;
         }
-        wayland::ShmBuffer* target_buffer = buffers->Acquire(w, h);
-        if (!target_buffer) {  // all held by the compositor: again on a release
-            present_pending = true;
-            return;
+        // Shown again as it is (a configure, a scale change): the buffer of
+        // the last commit still holds the picture; no other buffer, no copy.
+        wayland::ShmBuffer* target_buffer = unchanged ? buffers->LastCommitted(w, h) : nullptr;
+        if (!target_buffer) {
+            target_buffer = buffers->Acquire(w, h);
+            if (!target_buffer) {  // all held by the compositor: again on a release
+                present_pending = true;
+                return;
+            }
+            CopyInto(*target_buffer, target_buffer->TakeStale());
         }
         present_pending = false;
-        CopyInto(*target_buffer, target_buffer->TakeStale());
         plan = wayland::PlanScale(ScaleFor(w, h));
         if (wl_surface_get_version(surface) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
             wl_surface_set_buffer_scale(surface, plan.buffer_scale);
@@ -475,6 +481,11 @@ bool WaylandHost::Open(const std::string& program, const std::string& output_nam
             if (self.present_pending) self.Present();  // with the damage it was kept for
         },
         &m);
+    {
+        // The first picture has the output's size, in device pixels.
+        const screen::DisplayMode mode = ModeOf(m.seen);
+        m.buffers->Prepare(mode.width, mode.height);
+    }
     if (!m.MakeWindow(error)) return false;
     m.WarnWhenInexact();
     return true;
