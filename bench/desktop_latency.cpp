@@ -1,8 +1,9 @@
 // On a private 1920x1080 Xvfb: the time from process start to the first
 // presented frame of corvane-adjust beside a minimal SDL2 program; on private
-// 1920x1080 and 3840x2160 servers, the time from a mouse press to the
-// presented answer. A frame counts as
-// presented when one watched pixel of the root window has its new colour.
+// 1920x1080 and 3840x2160 servers, the peak resident memory once the first
+// page is up and the time from a mouse press to the presented answer. A frame
+// counts as presented when one watched pixel of the root window has its new
+// colour.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/peak_memory.h"
 #include "tests/e2e/snapshot_run.h"
 #include "tests/xserver/xvfb_server.h"
 
@@ -148,6 +150,32 @@ bool PressLatency(int width, int height, const std::string& dir) {
     return true;
 }
 
+// Peak resident memory of corvane-adjust once its first page is up on a
+// private Xvfb of width x height, beside the size of one full-screen buffer.
+bool PeakMemory(int width, int height) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    std::string error;
+    auto server = xtest::XvfbServer::Start(&error, size + "x24", {"-br"});
+    if (!server) {
+        std::fprintf(stderr, "desktop_latency: %s\n", error.c_str());
+        return false;
+    }
+    Display* d = XOpenDisplay(server->DisplayName().c_str());
+    if (!d) return false;
+    const pid_t pid = Spawn(CORVANE_ADJUST_PATH, server->DisplayName());
+    const bool shown =
+        WaitForPixel(d, 10, 10, Clock::now(), [](unsigned long p) { return p == kWhite; }) >= 0;
+    usleep(300000);  // the page settles (the window's first expose is answered)
+    const long peak_kib = bench::PeakResidentKiB(pid);
+    Stop(pid);
+    XCloseDisplay(d);
+    if (!shown || peak_kib < 0) return false;
+    const double buffer_mib = static_cast<double>(width) * height * 4 / (1024.0 * 1024.0);
+    std::printf("peak resident memory at %s: corvane-adjust %.1f MiB, one back buffer (W*H*4) %.1f MiB\n",
+                size.c_str(), peak_kib / 1024.0, buffer_mib);
+    return true;
+}
+
 }  // namespace
 
 int main() {
@@ -171,7 +199,8 @@ int main() {
     const std::string dir = "/tmp/corvane-latency-" + std::to_string(getpid());
     std::string mkdir = "mkdir -p " + dir;
     if (std::system(mkdir.c_str()) != 0) return 1;
+    const bool memory = PeakMemory(1920, 1080) && PeakMemory(3840, 2160);
     const bool measured = PressLatency(1920, 1080, dir) && PressLatency(3840, 2160, dir);
     std::string rm = "rm -rf " + dir;
-    return std::system(rm.c_str()) == 0 && measured ? 0 : 1;
+    return std::system(rm.c_str()) == 0 && measured && memory ? 0 : 1;
 }
