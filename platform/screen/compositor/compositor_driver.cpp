@@ -22,12 +22,11 @@ std::unique_ptr<EventScreenDriver> OpenCompositorScreenDriver(const std::string&
                                                               const std::string& output, std::string* error,
                                                               CompositorDriverKind* kind,
                                                               const std::string& bus_address) {
-    if (WlrScreenDriver::Offered(wayland_display)) {
-        auto driver = std::make_unique<WlrScreenDriver>();
-        if (driver->Open(wayland_display, output, error)) {
-            if (kind) *kind = CompositorDriverKind::kWlroots;
-            return driver;
-        }
+    // Opening is the test: a compositor without output management fails at
+    // its first round trip, and one connection is spent, not two.
+    if (auto driver = std::make_unique<WlrScreenDriver>(); driver->Open(wayland_display, output, error)) {
+        if (kind) *kind = CompositorDriverKind::kWlroots;
+        return driver;
     }
     if (GnomeScreenDriver::Offered(bus_address)) {
         auto driver = std::make_unique<GnomeScreenDriver>();
