@@ -128,12 +128,22 @@ bool PressLatency(int width, int height, const std::string& dir) {
     // where the welcome page has another: the probe beside it is white on both.
     const auto changed = FirstDifference(welcome.image, chart.image, rows[0]->y);
     if (!changed) return false;
-    click(adjust_button->x, adjust_button->y);
-    WaitForPixel(d, changed->x, changed->y, Clock::now(), [&](unsigned long p) {
-        return p ==
-               (chart.image.pixels[static_cast<std::size_t>(changed->y * chart.image.width + changed->x)] &
-                0xFFFFFF);
-    });
+    // A click on a loaded server can be lost: Adjust is clicked again while
+    // the chart has not come up, and presses on another page would measure nothing.
+    const unsigned long chart_pixel =
+        chart.image.pixels[static_cast<std::size_t>(changed->y * chart.image.width + changed->x)] & 0xFFFFFF;
+    bool chart_shown = false;
+    for (int attempt = 0; attempt < 3 && !chart_shown; ++attempt) {
+        click(adjust_button->x, adjust_button->y);
+        chart_shown = WaitForPixel(d, changed->x, changed->y, Clock::now(),
+                                   [&](unsigned long p) { return p == chart_pixel; }) >= 0;
+    }
+    if (!chart_shown) {
+        std::fprintf(stderr, "desktop_latency: the chart did not appear at %s\n", size.c_str());
+        Stop(pid);
+        XCloseDisplay(d);
+        return false;
+    }
     const int probe_x = rows[0]->x - 40;  // inside the row, left of its label
     std::vector<double> latencies;
     for (int i = 0; i < 2 * kRuns; ++i) {
