@@ -44,13 +44,15 @@ void FillBox(Surface& s, const Rect& box, Pixel color) {
 #endif
     // Fill one row, then copy it: the C library's copy uses the widest stores
     // the processor has, which a plain fill loop at -O2 does not.
-    // Row by row through row(y): a row still due a batched fill is written
-    // just before it is filled here, while it is in the nearest cache.
+    // Row by row: a row still due a batched fill takes it only around the
+    // box, just before the box is filled, while the row is in the nearest cache.
     const int top = static_cast<int>(box.top);
-    Pixel* const first = s.row(top) + box.left;
+    const int left = static_cast<int>(box.left), right = static_cast<int>(box.right);
+    Pixel* const first = s.RowToOverwrite(top, left, right) + left;
     const std::size_t bytes = static_cast<std::size_t>(box.Width()) * sizeof(Pixel);
     std::fill(first, first + box.Width(), color);
-    for (int y = top + 1; y < box.bottom; ++y) std::memcpy(s.row(y) + box.left, first, bytes);
+    for (int y = top + 1; y < box.bottom; ++y)
+        std::memcpy(s.RowToOverwrite(y, left, right) + left, first, bytes);
 }
 
 }  // namespace detail

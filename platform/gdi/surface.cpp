@@ -18,6 +18,9 @@ namespace {
 // Rows painted together: a band of columns stays in the first-level cache
 // even when every row starts on the same cache set (a 4096-byte stride).
 constexpr int kBandRows = 8;
+// Columns drawn over lazy rows before those are all written: each row
+// written later takes every one that crosses it.
+constexpr std::size_t kMaxLazyColumns = 64;
 // Columns kept before they are painted anyway, bounding the batch's memory.
 constexpr std::size_t kMaxColumns = std::size_t{1} << 16;
 
@@ -53,6 +56,17 @@ void Surface::AddColumn(int x, int top, int bottom, Pixel color) {
     top = std::max(top, 0);
     bottom = std::min(bottom, height_);
     if (top >= bottom) return;
+    if (lazy_ && batching_ && lazy_columns_.size() < kMaxLazyColumns) {
+        // Rows already written take the column now; the others when they are.
+        MarkWritten(top, bottom);
+        lazy_columns_.push_back(Column{x, top, bottom, color});
+        Pixel* const base = pixels_.data();
+        for (int y = top; y < bottom; ++y) {
+            if (!unpainted_[static_cast<std::size_t>(y)])
+                base[static_cast<std::ptrdiff_t>(y) * width_ + x] = color;
+        }
+        return;
+    }
     // Lazy rows are older than this column: they are written first.
     if (lazy_) PaintLazyRows(0, height_);
     if (columns_.size() >= kMaxColumns) Paint();
@@ -255,6 +269,7 @@ bool Surface::StartLazyRows() const {
         lazy_run_top_ = first->top;
         lazy_run_bottom_ = first->bottom;
     }
+    lazy_columns_.clear();
     unpainted_.assign(static_cast<std::size_t>(height_), 1);
     unpainted_count_ = height_;
     fill_pending_ = false;
@@ -281,10 +296,29 @@ void Surface::PaintLazyRows(int top, int bottom) const {
         while (end < limit && unpainted_[static_cast<std::size_t>(end)])
             unpainted_[static_cast<std::size_t>(end++)] = 0;
         CopyRowDown(base, width, in_run ? lazy_run_.data() : lazy_fill_.data(), y, end, stream);
+        for (const Column& c : lazy_columns_) {
+            for (int r = std::max(c.top, y); r < std::min(c.bottom, end); ++r)
+                base[r * width + c.x] = c.color;
+        }
         unpainted_count_ -= end - y;
         y = end;
     }
     if (unpainted_count_ == 0) lazy_ = false;
+}
+
+void Surface::PaintLazyRowAround(int y, int left, int right) const {
+    left = std::clamp(left, 0, width_);
+    right = std::clamp(right, left, width_);
+    const Pixel* image = y >= lazy_run_top_ && y < lazy_run_bottom_ ? lazy_run_.data() : lazy_fill_.data();
+    Pixel* const out = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+    std::copy(image, image + left, out);
+    std::copy(image + right, image + width_, out + right);
+    for (const Column& c : lazy_columns_) {
+        if (y >= c.top && y < c.bottom && (c.x < left || c.x >= right)) out[c.x] = c.color;
+    }
+    unpainted_[static_cast<std::size_t>(y)] = 0;
+    if (--unpainted_count_ == 0) lazy_ = false;
+    pending_ = lazy_;
 }
 
 void Surface::PrepareRows(int top, int bottom) const {

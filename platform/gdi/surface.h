@@ -46,6 +46,12 @@ public:
         Prepare(y);
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }
+    // Row y for a caller that overwrites all of [left, right) at once: only
+    // the pixels outside that span are made exact.
+    Pixel* RowToOverwrite(int y, int left, int right) {
+        if (pending_ && lazy_ && unpainted_[static_cast<std::size_t>(y)]) PaintLazyRowAround(y, left, right);
+        return row(y);
+    }
     // Row `top`, with rows [top, bottom) all exact.
     Pixel* rows(int top, int bottom) {
         PrepareRows(top, bottom);
@@ -120,6 +126,7 @@ private:
     // rows one at a time as they are first used; see surface.cpp.
     bool StartLazyRows() const;
     void PaintLazyRows(int top, int bottom) const;
+    void PaintLazyRowAround(int y, int left, int right) const;
 
     int width_;
     int height_;
@@ -138,6 +145,9 @@ private:
     mutable std::vector<Pixel> lazy_run_;
     mutable int lazy_run_top_ = 0;
     mutable int lazy_run_bottom_ = 0;
+    // Columns drawn since: already painted on written rows, and painted on
+    // each unpainted row, in order, when it is written.
+    mutable std::vector<Column> lazy_columns_;
     Pixel fill_color_ = 0;
     bool batching_ = true;
     int written_top_ = 0;
