@@ -377,5 +377,18 @@ TEST_F(SwayLeaving, IdleProgramUsesNoCpu) {
     EXPECT_LE(after - before, 1);
 }
 
+// SDL serves the X11 desktop only: a native Wayland client shows its first
+// page without ever loading it (loading it and its libraries costs more than
+// the rest of the start).
+TEST_F(SwayLeaving, NativeClientNeverLoadsSdl) {
+    SetOutput(1024, 768, "1");
+    StartProgram();
+    ASSERT_TRUE(ScreenBecomes(Expect("").image, "welcome"));
+    std::ifstream maps("/proc/" + std::to_string(program_->Pid()) + "/maps");
+    const std::string mapped((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+    ASSERT_NE(mapped.find("libwayland-client"), std::string::npos) << "cannot read what the program mapped";
+    EXPECT_EQ(mapped.find("libSDL2"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace wltest
