@@ -6,8 +6,10 @@
 // the mode.
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "platform/gdi/text.h"
 #include "platform/host/sdl/sdl_host.h"
@@ -50,10 +52,14 @@ int main(int argc, char** argv) {
         if (const auto status = adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor)) {
             return *status;
         }
-        // Fontconfig's set-up runs while the compositor is asked for the window.
+        // Fontconfig's set-up and the screen driver's connection run while
+        // the compositor is asked for the window.
         gdi::text::StartFontSetup();
+        std::future<adjust::OpenedDriver> driver = adjust::StartOpeningDriver(monitor);
         host::WaylandHost wayland;
-        if (wayland.Open(kProgram, monitor, &error)) return adjust::RunOnWayland(wayland, kProgram, argv[0]);
+        if (wayland.Open(kProgram, monitor, &error))
+            return adjust::RunOnWayland(wayland, std::move(driver), kProgram, argv[0]);
+        driver.wait();  // it reads WAYLAND_DISPLAY, which may go below
         if (wayland.Connected() || !Set("DISPLAY")) {
             std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
             return 1;

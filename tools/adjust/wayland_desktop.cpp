@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/host/wayland/wayland_host.h"
 #include "platform/screen/compositor/compositor_driver.h"
@@ -12,14 +13,30 @@
 
 namespace adjust {
 
-int RunOnWayland(host::WaylandHost& host, const char* program, char* argv0) {
+namespace {
+
+OpenedDriver OpenDriver(const std::string& output) {
+    OpenedDriver opened;
+    opened.output = output;
+    opened.driver = screen::OpenCompositorScreenDriver({}, output, &opened.error);
+    return opened;
+}
+
+}  // namespace
+
+std::future<OpenedDriver> StartOpeningDriver(const std::string& output) {
+    return std::async(std::launch::async, OpenDriver, output);
+}
+
+int RunOnWayland(host::WaylandHost& host, std::future<OpenedDriver> opening, const char* program,
+                 char* argv0) {
     // The compositor owns the modes: its own protocol changes them where it
     // has one, for the output the window is on.
-    std::string error;
-    std::unique_ptr<screen::EventScreenDriver> driver =
-        screen::OpenCompositorScreenDriver({}, host.OutputName(), &error);
+    OpenedDriver opened = opening.get();
+    if (opened.output != host.OutputName()) opened = OpenDriver(host.OutputName());
+    std::unique_ptr<screen::EventScreenDriver> driver = std::move(opened.driver);
     if (!driver) {
-        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+        std::fprintf(stderr, "%s: %s\n", program, opened.error.c_str());
         return 1;
     }
     screen::SetDriver(driver.get());
