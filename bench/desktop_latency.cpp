@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/peak_memory.h"
@@ -67,17 +68,26 @@ double Median(std::vector<double> v) {
     return v.empty() ? -1 : v[v.size() / 2];
 }
 
-// Start-up of `path` until pixel (10, 10) turns white, the median of kRuns.
-double StartUp(Display* d, const std::string& path, const std::string& display) {
-    std::vector<double> times;
+// One start of `path` until pixel (10, 10) turns white, in milliseconds.
+double StartOnce(Display* d, const std::string& path, const std::string& display) {
+    WaitForPixel(d, 10, 10, Clock::now(), [](unsigned long p) { return p != kWhite; });
+    const auto start = Clock::now();
+    const pid_t pid = Spawn(path, display);
+    const double ms = WaitForPixel(d, 10, 10, start, [](unsigned long p) { return p == kWhite; });
+    Stop(pid);
+    return ms;
+}
+
+// Medians of kRuns starts of each program, taken in turn so that a change in
+// the machine's load weighs on both alike.
+std::pair<double, double> StartUps(Display* d, const std::string& a, const std::string& b,
+                                   const std::string& display) {
+    std::vector<double> times_a, times_b;
     for (int i = 0; i < kRuns; ++i) {
-        WaitForPixel(d, 10, 10, Clock::now(), [](unsigned long p) { return p != kWhite; });
-        const auto start = Clock::now();
-        const pid_t pid = Spawn(path, display);
-        times.push_back(WaitForPixel(d, 10, 10, start, [](unsigned long p) { return p == kWhite; }));
-        Stop(pid);
+        times_a.push_back(StartOnce(d, a, display));
+        times_b.push_back(StartOnce(d, b, display));
     }
-    return Median(times);
+    return {Median(times_a), Median(times_b)};
 }
 
 // A pixel on row y (or below) where two pictures of the same size differ.
@@ -198,8 +208,8 @@ int main() {
     Display* d = XOpenDisplay(server->DisplayName().c_str());
     if (!d) return 1;
 
-    const double adjust = StartUp(d, CORVANE_ADJUST_PATH, server->DisplayName());
-    const double minimal = StartUp(d, CORVANE_MINIMAL_FRAME_PATH, server->DisplayName());
+    const auto [adjust, minimal] =
+        StartUps(d, CORVANE_ADJUST_PATH, CORVANE_MINIMAL_FRAME_PATH, server->DisplayName());
     std::printf(
         "first frame at 1920x1080: corvane-adjust %.1f ms, minimal SDL2 program %.1f ms, ratio %.2f\n",
         adjust, minimal, adjust / minimal);
