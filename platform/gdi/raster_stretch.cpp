@@ -4,9 +4,11 @@
 // pixels that are on the surface.
 #include <cstddef>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/gdi/raster.h"
+#include "platform/gdi/raster_gather.h"
 #include "platform/gdi/raster_internal.h"
 
 namespace gdi::raster {
@@ -125,49 +127,30 @@ void Bounds(const AxisMap& m, int* lo, int* hi) {
 }
 
 // Column groups of one or two pixels, all read: both operators are
-// idempotent, so each group is its first column combined with its last, at
-// these places in a row of folded columns.
+// idempotent, so each group is its first column combined with its last,
+// picked from a row of folded columns.
 struct NarrowGroups {
-    std::vector<int> first;
-    std::vector<int> last;
+    RowGather first;
+    RowGather last;
 };
 
-std::optional<NarrowGroups> Narrow(const AxisMap& cols, int left) {
+std::optional<NarrowGroups> Narrow(const AxisMap& cols, int left, int right) {
     if (!AllRead(cols) || MaxRange(cols) > 2) return std::nullopt;
-    NarrowGroups g;
+    std::vector<int> first, last;
     for (int i = 0; i < cols.size(); ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
-        g.first.push_back(cols.lo[k] - left);
-        g.last.push_back(cols.hi[k] - 1 - left);
+        first.push_back(cols.lo[k] - left);
+        last.push_back(cols.hi[k] - 1 - left);
     }
-    return g;
+    return NarrowGroups{RowGather(std::move(first), right - left), RowGather(std::move(last), right - left)};
 }
 
-// Plain index loops, so that the compiler may gather with vector units.
 struct And {
     Pixel operator()(Pixel a, Pixel b) const { return a & b; }
 };
 struct Or {
     Pixel operator()(Pixel a, Pixel b) const { return a | b; }
 };
-__attribute__((target_clones("avx512f", "avx2", "default"))) void PairsAnd(Pixel* __restrict out,
-                                                                           const Pixel* __restrict acc,
-                                                                           const int* first, const int* last,
-                                                                           std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = acc[first[i]] & acc[last[i]];
-}
-__attribute__((target_clones("avx512f", "avx2", "default"))) void PairsOr(Pixel* __restrict out,
-                                                                          const Pixel* __restrict acc,
-                                                                          const int* first, const int* last,
-                                                                          std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = acc[first[i]] | acc[last[i]];
-}
-void CombinePairs(Pixel* out, const Pixel* acc, const int* first, const int* last, std::size_t n, And) {
-    PairsAnd(out, acc, first, last, n);
-}
-void CombinePairs(Pixel* out, const Pixel* acc, const int* first, const int* last, std::size_t n, Or) {
-    PairsOr(out, acc, first, last, n);
-}
 
 // Combines every source pixel of each destination pixel's group with `op`.
 // The operators (AND, OR) are associative and commutative, so the group is
@@ -187,7 +170,10 @@ void CombineRow(Pixel* out, const AxisMap& cols, const NarrowGroups* narrow, con
         for (std::size_t k = 0; k < span; ++k) acc[k] = op(acc[k], in[k]);
     }
     if (narrow) {
-        CombinePairs(out, acc, narrow->first.data(), narrow->last.data(), narrow->first.size(), op);
+        std::vector<Pixel> lasts(static_cast<std::size_t>(narrow->last.size()));
+        narrow->first.Copy(out, acc);
+        narrow->last.Copy(lasts.data(), acc);
+        for (std::size_t i = 0; i < lasts.size(); ++i) out[i] = op(out[i], lasts[i]);
         return;
     }
     for (int i = 0; i < cols.size(); ++i) {
@@ -223,7 +209,13 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
     // With no group wider than one pixel (both axes enlarging), every mode is a plain copy.
     const bool combine = combining_mode && (MaxRange(cols) > 1 || MaxRange(rows) > 1);
     const bool cols_full = AllRead(cols);
-    const std::optional<NarrowGroups> narrow = combine ? Narrow(cols, col_lo) : std::nullopt;
+    const std::optional<NarrowGroups> narrow = combine ? Narrow(cols, col_lo, col_hi) : std::nullopt;
+    std::optional<RowGather> copy;
+    if (!combine && cols_full) {
+        std::vector<int> index;
+        for (int i = 0; i < cols.size(); ++i) index.push_back(cols.lo[static_cast<std::size_t>(i)] - col_lo);
+        copy.emplace(std::move(index), col_hi - col_lo);
+    }
     const NarrowGroups* const narrow_groups = narrow ? &*narrow : nullptr;
     std::vector<Pixel> folded;  // one destination row's source rows, combined
     int copied_row = -1;        // source row that the previous destination row was copied from in full
@@ -239,6 +231,8 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
             // Enlarging rows repeat: copy the row just written.
             const Pixel* prev = dst.row(rows.first + j - 1) + cols.first;
             std::copy(prev, prev + cols.size(), out);
+        } else if (copy) {
+            copy->Copy(out, view.row(r_lo));
         } else if (!combine) {
             const Pixel* in = view.row(r_lo);
             for (int i = 0; i < cols.size(); ++i) {

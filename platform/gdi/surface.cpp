@@ -1,5 +1,7 @@
 #include "platform/gdi/surface.h"
 
+#include "platform/gdi/vector_unit.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -193,7 +195,7 @@ void PaintOverlay(Pixel* base, std::ptrdiff_t stride, const Column* first, const
     std::vector<Pixel> paint;
     BuildOverlay(first, last, left, right, &keep, &paint);
 #if defined(__x86_64__)
-    if (__builtin_cpu_supports("avx512f")) {
+    if (UsesAvx512()) {
         std::vector<std::uint16_t> lanes((n + 15) / 16, 0);
         for (std::size_t k = 0; k < n; ++k)
             if (keep[k] == 0) lanes[k / 16] |= static_cast<std::uint16_t>(1u << (k % 16));

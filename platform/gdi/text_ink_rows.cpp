@@ -1,5 +1,7 @@
 #include "platform/gdi/text_ink_rows.h"
 
+#include "platform/gdi/vector_unit.h"
+
 #include <algorithm>
 
 #if defined(__x86_64__)
@@ -84,37 +86,20 @@ __attribute__((target("avx512f"))) void InkOnWhiteAvx512(const InkBox& b) {
 }
 #endif
 
-struct InkFunctions {
-    decltype(&InkOverPortable) over;
-    decltype(&InkOnWhitePortable) on_white;
-};
-
-InkFunctions Pick(InkUnit unit) {
-#if defined(__x86_64__)
-    if (unit == InkUnit::kWidest && __builtin_cpu_supports("avx512f"))
-        return {InkOverAvx512, InkOnWhiteAvx512};
-#endif
-    (void)unit;
-    return {InkOverPortable, InkOnWhitePortable};
-}
-
-InkFunctions& Chosen() {
-    static InkFunctions chosen = Pick(InkUnit::kWidest);
-    return chosen;
-}
-
 }  // namespace
 
 void InkOver(const InkBox& box, Pixel color) {
-    Chosen().over(box, color);
+#if defined(__x86_64__)
+    if (UsesAvx512()) return InkOverAvx512(box, color);
+#endif
+    InkOverPortable(box, color);
 }
 
 void InkOnWhite(const InkBox& box) {
-    Chosen().on_white(box);
-}
-
-void UseInkUnit(InkUnit unit) {
-    Chosen() = Pick(unit);
+#if defined(__x86_64__)
+    if (UsesAvx512()) return InkOnWhiteAvx512(box);
+#endif
+    InkOnWhitePortable(box);
 }
 
 }  // namespace gdi::text

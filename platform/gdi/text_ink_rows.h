@@ -47,8 +47,4 @@ void InkOver(const InkBox& box, Pixel color);
 // Onto pixels known to be white: the ink as it is.
 void InkOnWhite(const InkBox& box);
 
-// Tests run both: the widest unit this processor has, and the portable loops.
-enum class InkUnit { kWidest, kPortable };
-void UseInkUnit(InkUnit unit);
-
 }  // namespace gdi::text

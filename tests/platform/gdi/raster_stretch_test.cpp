@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gdi/raster.h"
+#include "platform/gdi/vector_unit.h"
 #include "tests/platform/gdi/pixel_test_util.h"
 
 namespace gdi::test {
@@ -268,6 +269,31 @@ TEST(RasterStretchBlt, DestinationPartlyOffTheSurfaceKeepsTheUnclippedMapping) {
             }
         }
     }
+}
+
+// Rows wide enough for the vector units' blocks of sixteen pixels, whole and
+// cut, in both units: each must give the direct mapping's pixels.
+TEST(RasterStretchBlt, EveryVectorUnitMatchesTheMappingOnWideRows) {
+    const auto src = Encoded(70, 12);
+    for (const VectorUnit unit : {VectorUnit::kWidest, VectorUnit::kPortable}) {
+        UseVectorUnit(unit);
+        for (int mode : {COLORONCOLOR, BLACKONWHITE, WHITEONBLACK}) {
+            for (int x : {-21, 0, 5}) {
+                for (int w : {17, 33, 47, 69, 71, 100, 141}) {
+                    for (int h : {5, 12, 19}) {
+                        auto got = MakeSurface(150, 20, kUnset);
+                        auto want = MakeSurface(150, 20, kUnset);
+                        StretchBlt(*got, x, 1, w, h, *src, 0, 0, 70, 12, mode);
+                        ReferenceStretch(*want, x, 1, w, h, *src, 0, 0, 70, 12, mode);
+                        ASSERT_EQ(got->pixels(), want->pixels())
+                            << "unit " << static_cast<int>(unit) << " mode " << mode << " dst " << x << " "
+                            << w << "x" << h;
+                    }
+                }
+            }
+        }
+    }
+    UseVectorUnit(VectorUnit::kWidest);
 }
 
 TEST(RasterStretchBlt, SourcePartlyOutsideReadsNothingThere) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/gdi/text.h"
-#include "platform/gdi/text_ink_rows.h"
+#include "platform/gdi/vector_unit.h"
 
 namespace gdi::text {
 namespace {
@@ -129,8 +129,8 @@ TEST(TextBlend, EveryVectorUnitGivesTheSamePixels) {
         auto font = Font(c.height, c.weight, c.italic);
         ASSERT_NE(font, nullptr);
         PixelVector drawn[2];
-        for (const InkUnit unit : {InkUnit::kWidest, InkUnit::kPortable}) {
-            UseInkUnit(unit);
+        for (const VectorUnit unit : {VectorUnit::kWidest, VectorUnit::kPortable}) {
+            UseVectorUnit(unit);
             SurfacePtr s = White(181, 53);
             // Stripes of another colour every few pixels and rows: some
             // groups are all white, some are not.
@@ -139,9 +139,9 @@ TEST(TextBlend, EveryVectorUnitGivesTheSamePixels) {
             }
             const Pixel bk = kWhite;
             font->DrawText(s.get(), c.x, c.y, text, c.color, c.opaque ? &bk : nullptr);
-            drawn[unit == InkUnit::kWidest ? 0 : 1] = s->pixels();
+            drawn[unit == VectorUnit::kWidest ? 0 : 1] = s->pixels();
         }
-        UseInkUnit(InkUnit::kWidest);
+        UseVectorUnit(VectorUnit::kWidest);
         EXPECT_EQ(drawn[0], drawn[1]);
         const auto inked = std::count_if(drawn[0].begin(), drawn[0].end(),
                                          [](Pixel p) { return p != kWhite && p != 0x3060A0; });
