@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/gdi/dc.h"
+#include "platform/gdi/vector_unit.h"
 
 namespace {
 
@@ -256,12 +257,16 @@ private:
 };
 
 TEST(ColumnBatch, RandomSequencesMatchDrawingAtOnce) {
-    for (unsigned seed = 1; seed <= 60; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        Differential d(61 + static_cast<int>(seed % 7) * 9, 47 + static_cast<int>(seed % 5) * 11, seed);
-        d.Run(80);
-        if (::testing::Test::HasFailure()) return;
+    for (const gdi::VectorUnit unit : {gdi::VectorUnit::kWidest, gdi::VectorUnit::kPortable}) {
+        gdi::UseVectorUnit(unit);
+        for (unsigned seed = 1; seed <= 60; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + ", unit " + std::to_string(static_cast<int>(unit)));
+            Differential d(61 + static_cast<int>(seed % 7) * 9, 47 + static_cast<int>(seed % 5) * 11, seed);
+            d.Run(80);
+            if (::testing::Test::HasFailure()) break;
+        }
     }
+    gdi::UseVectorUnit(gdi::VectorUnit::kWidest);
 }
 
 TEST(ColumnBatch, StripePagesMatchAtEverySize) {
