@@ -4,12 +4,12 @@
 // composed and presented again: the rows drawn into window surfaces since
 // the last presentation, and the places of windows shown, hidden or moved.
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 
 #include "platform/gdi/raster.h"
 #include "platform/gdi/rect.h"
 #include "platform/screen/driver.h"
+#include "platform/ui/copy_changes.h"
 #include "platform/ui/window_state.h"
 
 namespace ui::detail {
@@ -29,25 +29,21 @@ std::vector<HWND> ShownWindows() {
     return out;
 }
 
-int ClampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
-}
-
 // Copies a window and its visible children onto the screen, each clipped to
-// its parent's visible part (clip, in screen coordinates). A clamped value is
-// off the surface either way, so BitBlt draws the same.
-void Compose(gdi::Surface& screen, HWND hwnd, std::int64_t origin_x, std::int64_t origin_y, gdi::Rect clip) {
+// its parent's visible part (clip, in screen coordinates, inside the
+// screen), and adds the screen pixels whose value changed to *changed.
+void Compose(gdi::Surface& screen, HWND hwnd, std::int64_t origin_x, std::int64_t origin_y, gdi::Rect clip,
+             gdi::Rect* changed) {
     Window* w = Find(hwnd);
     if (!w || !(w->style & WS_VISIBLE)) return;
     const gdi::Rect r = gdi::Rect::From(w->rect).Translated(origin_x, origin_y);
     clip = clip.Intersected(r);
     if (clip.IsEmpty()) return;
     if (w->surface) {
-        gdi::raster::BitBlt(screen, ClampToInt(clip.left), ClampToInt(clip.top), ClampToInt(clip.Width()),
-                            ClampToInt(clip.Height()), *w->surface, ClampToInt(clip.left - r.left),
-                            ClampToInt(clip.top - r.top));
+        const gdi::Rect pixels = gdi::BoundsOf(*w->surface).Translated(r.left, r.top).Intersected(clip);
+        *changed = gdi::United(*changed, CopyChanges(screen, pixels, *w->surface, r.left, r.top));
     }
-    for (HWND c : w->children) Compose(screen, c, r.left, r.top, clip);
+    for (HWND c : w->children) Compose(screen, c, r.left, r.top, clip, changed);
 }
 
 // Whether composing top-level window hwnd writes every pixel of the screen:
@@ -151,14 +147,18 @@ void Present() {
     if (!screen) return;
     CollectSurfaceDamage(s);
     const gdi::Rect bounds = gdi::BoundsOf(*screen);
-    if (screen != s.last_screen || screen->width() != s.last_screen_width ||
-        screen->height() != s.last_screen_height) {
+    // A new buffer has nothing in common with what the host shows.
+    const bool whole = screen != s.last_screen || screen->width() != s.last_screen_width ||
+                       screen->height() != s.last_screen_height;
+    if (whole) {
         s.screen_damage.Add(bounds);
         s.last_screen = screen;
         s.last_screen_width = screen->width();
         s.last_screen_height = screen->height();
     }
     const gdi::Rect area = s.screen_damage.Take(bounds);
+    // Of the area composed again, only the pixels that changed are shown again.
+    gdi::Rect changed;
     if (!area.IsEmpty()) {
         // Black where no window is; a full-screen window's pixels cover it all.
         bool covered = false;
@@ -168,10 +168,11 @@ void Present() {
                                   RECT{static_cast<int>(area.left), static_cast<int>(area.top),
                                        static_cast<int>(area.right), static_cast<int>(area.bottom)},
                                   gdi::Pixel{0});
+            changed = area;
         }
-        for (HWND t : s.top_levels) Compose(*screen, t, 0, 0, area);
+        for (HWND t : s.top_levels) Compose(*screen, t, 0, 0, area, &changed);
     }
-    s.host->Present(area);
+    s.host->Present(whole ? area : changed);
 }
 
 }  // namespace ui::detail

@@ -55,6 +55,8 @@ protected:
 
 TEST_F(PartialPaintTest, InvalidatedPartIsAllThePaintIsAskedForAndAllThatIsErased) {
     EXPECT_EQ(host.last_damage(), (gdi::Rect{0, 0, 1024, 768})) << "the first frame is whole";
+    child.ShowWindow(SW_HIDE);  // the frame alone: a child over it is composed again with it
+    ui::PumpUntilIdle();
     frame.fill = false;
     const RECT a{10, 20, 30, 40}, b{50, 30, 60, 70};
     frame.InvalidateRect(&a, TRUE);
@@ -67,16 +69,27 @@ TEST_F(PartialPaintTest, InvalidatedPartIsAllThePaintIsAskedForAndAllThatIsErase
     EXPECT_EQ(At(9, 20), 0xFF0000u) << "outside the part the old paint stays";
     EXPECT_EQ(At(60, 69), 0xFF0000u);
     EXPECT_EQ(At(10, 70), 0xFF0000u);
-    // Whole rows of the frame were written, nothing else.
-    EXPECT_EQ(host.last_damage(), (gdi::Rect{0, 20, 1024, 70}));
+    // Whole rows of the frame were composed again; only the erased pixels changed.
+    EXPECT_EQ(host.last_damage(), (gdi::Rect{10, 20, 60, 70}));
     EXPECT_TRUE(child.painted.empty());
+
+    // Painted whole in the old colour: the erased part changes back, then nothing does.
+    frame.fill = true;
+    frame.Invalidate(FALSE);
+    ui::PumpUntilIdle();
+    EXPECT_EQ(host.last_damage(), (gdi::Rect{10, 20, 60, 70}));
+    EXPECT_EQ(At(10, 20), 0xFF0000u);
+    frame.Invalidate(FALSE);
+    ui::PumpUntilIdle();
+    EXPECT_TRUE(host.last_damage().IsEmpty());
+    EXPECT_EQ(frame.painted.size(), 3u);
 
     // Nothing in the client area: no paint, nothing new on the screen.
     const RECT outside{2000, 0, 2100, 10};
     const int presents = host.presents();
     frame.InvalidateRect(&outside, TRUE);
     ui::PumpUntilIdle();
-    EXPECT_EQ(frame.painted.size(), 1u);
+    EXPECT_EQ(frame.painted.size(), 3u);
     EXPECT_EQ(host.presents(), presents);
 }
 
