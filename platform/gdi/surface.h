@@ -127,6 +127,8 @@ private:
     bool StartLazyRows() const;
     void PaintLazyRows(int top, int bottom) const;
     void PaintLazyRowAround(int y, int left, int right) const;
+    // A column over lazy rows; false when it must wait in the batch instead.
+    bool AddLazyColumn(int x, int top, int bottom, Pixel color);
 
     int width_;
     int height_;
