@@ -93,8 +93,14 @@ ShmBuffer::~ShmBuffer() {
 void ShmBuffer::Prefault() {
     if (!data_ || prefault_.valid()) return;
     // Advice only: where the kernel lacks it, the first writes fault instead.
-    prefault_ = std::async(std::launch::async,
-                           [data = data_, size = size_] { madvise(data, size, MADV_POPULATE_WRITE); });
+    // In steps: each holds the process's memory map, and the drawing thread
+    // meanwhile maps and unmaps its own surfaces.
+    prefault_ = std::async(std::launch::async, [data = static_cast<char*>(data_), size = size_] {
+        constexpr std::size_t kStep = std::size_t{256} << 10;
+        for (std::size_t at = 0; at < size; at += kStep) {
+            if (madvise(data + at, std::min(kStep, size - at), MADV_POPULATE_WRITE) != 0) return;
+        }
+    });
 }
 
 void ShmBuffer::FinishPrefault() {
