@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -60,8 +61,37 @@ pid_t Spawn(const std::string& path, const std::string& display) {
 }
 
 void Stop(pid_t pid) {
+    if (pid <= 0) return;  // a failed fork: kill(-1) would reach every process
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
+}
+
+// A started program, killed and reaped when the guard goes, on every path.
+struct Child {
+    pid_t pid;
+    ~Child() { Stop(pid); }
+};
+
+// A private Xvfb of `size` (WxH) with a black root, and a connection to it.
+struct PrivateServer {
+    std::unique_ptr<xtest::XvfbServer> server;
+    Display* display = nullptr;
+    ~PrivateServer() {
+        if (display) XCloseDisplay(display);
+    }
+    std::string name() const { return server->DisplayName(); }
+};
+
+std::unique_ptr<PrivateServer> StartServer(const std::string& size) {
+    auto s = std::make_unique<PrivateServer>();
+    std::string error;
+    s->server = xtest::XvfbServer::Start(&error, size + "x24", {"-br"});
+    if (!s->server) {
+        std::fprintf(stderr, "desktop_latency: %s\n", error.c_str());
+        return nullptr;
+    }
+    s->display = XOpenDisplay(s->name().c_str());
+    return s->display ? std::move(s) : nullptr;
 }
 
 double Median(std::vector<double> v) {
@@ -107,21 +137,16 @@ std::optional<e2e::Point> FirstDifference(const e2e::Image& a, const e2e::Image&
 // press highlights its row. Prints the median and the worst of 2 * kRuns.
 bool PressLatency(int width, int height, const std::string& dir) {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    std::string error;
-    auto server = xtest::XvfbServer::Start(&error, size + "x24", {"-br"});
-    if (!server) {
-        std::fprintf(stderr, "desktop_latency: %s\n", error.c_str());
-        return false;
-    }
-    Display* d = XOpenDisplay(server->DisplayName().c_str());
-    if (!d) return false;
+    const auto server = StartServer(size);
+    if (!server) return false;
+    Display* d = server->display;
     const e2e::Snapshot welcome = e2e::RunSnapshot(dir, size + "@0/32", "");
     const e2e::Snapshot chart = e2e::RunSnapshot(dir, size + "@0/32", "click adjust");
     const auto adjust_button = welcome.ButtonCentre("adjust");
     const auto rows = std::vector{chart.TextCentre("15\""), chart.TextCentre("16\"")};
     if (!adjust_button || !rows[0] || !rows[1]) return false;
 
-    const pid_t pid = Spawn(CORVANE_ADJUST_PATH, server->DisplayName());
+    const Child adjust{Spawn(CORVANE_ADJUST_PATH, server->name())};
     WaitForPixel(d, 10, 10, Clock::now(), [](unsigned long p) { return p == kWhite; });
     const auto click = [d](int x, int y) {
         // As a hand does: the pointer arrives, rests, then presses.
@@ -151,8 +176,6 @@ bool PressLatency(int width, int height, const std::string& dir) {
     }
     if (!chart_shown) {
         std::fprintf(stderr, "desktop_latency: the chart did not appear at %s\n", size.c_str());
-        Stop(pid);
-        XCloseDisplay(d);
         return false;
     }
     const int probe_x = rows[0]->x - 40;  // inside the row, left of its label
@@ -164,10 +187,8 @@ bool PressLatency(int width, int height, const std::string& dir) {
         latencies.push_back(
             WaitForPixel(d, probe_x, row.y, pressed, [before](unsigned long p) { return p != before; }));
     }
-    Stop(pid);
     std::printf("press to presented highlight at %s: median %.2f ms, worst %.2f ms\n", size.c_str(),
                 Median(latencies), *std::max_element(latencies.begin(), latencies.end()));
-    XCloseDisplay(d);
     return true;
 }
 
@@ -175,21 +196,17 @@ bool PressLatency(int width, int height, const std::string& dir) {
 // private Xvfb of width x height, beside the size of one full-screen buffer.
 bool PeakMemory(int width, int height) {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    std::string error;
-    auto server = xtest::XvfbServer::Start(&error, size + "x24", {"-br"});
-    if (!server) {
-        std::fprintf(stderr, "desktop_latency: %s\n", error.c_str());
-        return false;
+    const auto server = StartServer(size);
+    if (!server) return false;
+    long peak_kib = -1;
+    bool shown = false;
+    {
+        const Child adjust{Spawn(CORVANE_ADJUST_PATH, server->name())};
+        shown = WaitForPixel(server->display, 10, 10, Clock::now(),
+                             [](unsigned long p) { return p == kWhite; }) >= 0;
+        usleep(300000);  // the page settles (the window's first expose is answered)
+        peak_kib = bench::PeakResidentKiB(adjust.pid);
     }
-    Display* d = XOpenDisplay(server->DisplayName().c_str());
-    if (!d) return false;
-    const pid_t pid = Spawn(CORVANE_ADJUST_PATH, server->DisplayName());
-    const bool shown =
-        WaitForPixel(d, 10, 10, Clock::now(), [](unsigned long p) { return p == kWhite; }) >= 0;
-    usleep(300000);  // the page settles (the window's first expose is answered)
-    const long peak_kib = bench::PeakResidentKiB(pid);
-    Stop(pid);
-    XCloseDisplay(d);
     if (!shown || peak_kib < 0) return false;
     const double buffer_mib = static_cast<double>(width) * height * 4 / (1024.0 * 1024.0);
     std::printf("peak resident memory at %s: corvane-adjust %.1f MiB, one back buffer (W*H*4) %.1f MiB\n",
@@ -204,22 +221,15 @@ int main() {
     if (!bus.running())
         std::fprintf(stderr,
                      "desktop_latency: no session bus could be started; start-up counts its launch\n");
-    std::string error;
-    auto server = xtest::XvfbServer::Start(&error, "1920x1080x24", {"-br"});  // a black root
-    if (!server) {
-        std::fprintf(stderr, "desktop_latency: %s\n", error.c_str());
-        return 1;
+    {
+        const auto server = StartServer("1920x1080");
+        if (!server) return 1;
+        const auto [adjust, minimal] =
+            StartUps(server->display, CORVANE_ADJUST_PATH, CORVANE_MINIMAL_FRAME_PATH, server->name());
+        std::printf(
+            "first frame at 1920x1080: corvane-adjust %.1f ms, minimal SDL2 program %.1f ms, ratio %.2f\n",
+            adjust, minimal, adjust / minimal);
     }
-    Display* d = XOpenDisplay(server->DisplayName().c_str());
-    if (!d) return 1;
-
-    const auto [adjust, minimal] =
-        StartUps(d, CORVANE_ADJUST_PATH, CORVANE_MINIMAL_FRAME_PATH, server->DisplayName());
-    std::printf(
-        "first frame at 1920x1080: corvane-adjust %.1f ms, minimal SDL2 program %.1f ms, ratio %.2f\n",
-        adjust, minimal, adjust / minimal);
-    XCloseDisplay(d);
-    server.reset();
 
     const std::string dir = "/tmp/corvane-latency-" + std::to_string(getpid());
     std::string mkdir = "mkdir -p " + dir;
