@@ -92,4 +92,21 @@ TEST_F(BitmapButtonTest, DrawItemPicksDownThenDisabledThenUp) {
     EXPECT_EQ(host.screen()->at(15, 11), 0u);
 }
 
+TEST_F(BitmapButtonTest, AnImageThatDoesNotDecodeCountsAsNotLoadedWhenFirstNeeded) {
+    // A BMP header whose pixels are cut off: registered, but undecodable.
+    std::vector<unsigned char> cut = SolidBmp(0, 0, 255);
+    cut.resize(40);
+    const ui::ResourceEntry broken[] = {{152, cut.data(), cut.size()}};
+    ui::RegisterResources(broken, 1);
+    EXPECT_TRUE(button.LoadBitmaps(150, 152));
+    ASSERT_TRUE(
+        button.Create(nullptr, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 30, 30), &frame, 1));
+    EXPECT_EQ(Face(), 0xFF0000u);
+    host.PushPress(12, 12);
+    host.PushAction([&] { EXPECT_EQ(Face(), 0xFF0000u); });  // no down image: up stays
+    host.PushRelease(12, 12);
+    ui::RunMessageLoop();
+    EXPECT_EQ(button.DownBitmap().GetSafeHandle(), nullptr);
+}
+
 }  // namespace
