@@ -31,9 +31,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CORVANE_HOMEPAGE_URL}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libSDL2 (on X11 only) and libsystemd (for GNOME's session bus) are loaded at run time,
-# so shlibdeps does not see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, hwdata, libsdl2-2.0-0, libsystemd0")
+# libSDL2, libX11 and libXrandr (on X11) and libsystemd (for GNOME's session bus) are
+# loaded at run time, so shlibdeps does not see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, hwdata, libsdl2-2.0-0, libx11-6, libxrandr2, libsystemd0")
 # Everything a plain install has, plus the Debian copyright and changelog.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};corvane-adjust;ALL;/"
                                  "${CMAKE_BINARY_DIR};corvane-adjust;debian;/")

@@ -13,7 +13,7 @@ trap 'rm -rf "$tmp"' EXIT
 echo "== dpkg-deb -I $deb"
 dpkg-deb -I "$deb" | tee "$tmp/info"
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in fonts-liberation2 hwdata libc6 libstdc++6 libsdl2-2.0-0 libsystemd0 libfreetype6 libfontconfig1 libpng16-16; do
+for package in fonts-liberation2 hwdata libc6 libstdc++6 libsdl2-2.0-0 libx11-6 libxrandr2 libsystemd0 libfreetype6 libfontconfig1 libpng16-16; do
   echo "$depends" | tr ',' '\n' | awk '{print $1}' | grep -qxF "$package" || fail "Depends lacks $package: $depends"
 done
 
