@@ -188,6 +188,31 @@ TEST_F(AdjustE2e, PartialPresentsLeaveNothingStale) {
     ASSERT_TRUE(ScreenBecomes(Expect(steps).image, "chart-again"));
 }
 
+// The program starts without the locale's compose table: keys still reach
+// the box, Return answering Yes and Escape No.
+TEST_F(AdjustE2e, ReturnAndEscapeAnswerTheBox) {
+    StartProgram();
+    const Snapshot welcome = Expect("");
+    ASSERT_TRUE(ScreenBecomes(welcome.image, "welcome"));
+    ClickButton(welcome, "adjust");
+    const Snapshot resolution = Expect("click adjust");
+    ASSERT_TRUE(ScreenBecomes(resolution.image, "resolution"));
+    const std::string steps = ToChartRow(resolution);
+    ASSERT_FALSE(steps.empty());
+    Click(resolution.TextCentre("17\""));
+    const Snapshot row = Expect(steps);
+    ASSERT_TRUE(ScreenBecomes(row.image, "chart-row"));
+
+    const Snapshot asking = RunSnapshot(dir_.string(), kStartMode, steps + "; click next");
+    for (const auto& [key, answer] : {std::pair{"Escape", "no"}, std::pair{"Return", "yes"}}) {
+        ClickButton(row, "next");
+        ASSERT_TRUE(ScreenBecomes(asking.image, "box-open"));
+        const auto r = server_->Run({"xdotool", "key", key});
+        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_TRUE(ScreenBecomes(Expect(steps + "; click next; answer " + answer).image, key));
+    }
+}
+
 // Blocked in poll(): ten idle seconds cost (almost) nothing.
 TEST_F(AdjustE2e, IdleProgramUsesNoCpu) {
     StartProgram();

@@ -46,15 +46,17 @@ int main(int argc, char** argv) {
         return *status;
     if (options.list_monitors) return adjust::ListMonitors(options.json, std::cout, std::cerr);
     RegisterAppResources();
+    // Fontconfig's set-up runs while the monitor is chosen, the desktop is
+    // reached and the window is made.
+    gdi::text::StartFontSetup();
     std::string error;
     if (Set("WAYLAND_DISPLAY")) {
         std::string monitor;
         if (const auto status = adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor)) {
             return *status;
         }
-        // Fontconfig's set-up and the screen driver's connection run while
-        // the compositor is asked for the window.
-        gdi::text::StartFontSetup();
+        // The screen driver's connection runs while the compositor is asked
+        // for the window.
         std::future<adjust::OpenedDriver> driver = adjust::StartOpeningDriver(monitor);
         host::WaylandHost wayland;
         if (wayland.Open(kProgram, monitor, &error))
@@ -73,10 +75,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return 1;
     }
-    // Fontconfig's set-up runs while the window and the first page are made.
-    // Not before SDL connects: from the second thread on, the C library locks
-    // every character it reads, and SDL reads the whole compose table.
-    gdi::text::StartFontSetup();
     host.SetIconLoader(LoadIconPicture);
 
     screen::XrandrScreenDriver randr;
