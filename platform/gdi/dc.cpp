@@ -36,7 +36,6 @@ HFONT StockSystemFont() {
         data.logfont.lfHeight = 16;
         data.logfont.lfWeight = FW_BOLD;
         std::strcpy(data.logfont.lfFaceName, "System");
-        data.font = text::ResolveFont(data.logfont);
         return std::make_shared<const FontData>(std::move(data));
     }();
     return font;
@@ -291,7 +290,7 @@ SIZE CDC::GetTextExtent(std::string_view text) {
     SIZE size;
     if (valid_) {
         if (!state_.font) state_.font = gdi::StockSystemFont();
-        if (state_.font->font) size = state_.font->font->Measure(text);
+        if (const gdi::text::SizedFont* sized = state_.font->Font()) size = sized->Measure(text);
     }
     if (trace_) {
         TraceObject e;
@@ -306,10 +305,10 @@ BOOL CDC::TextOut(int x, int y, std::string_view text) {
     if (!state_.font) state_.font = gdi::StockSystemFont();
     const gdi::FontData& font = *state_.font;
     SIZE size;
-    if (font.font) {
+    if (const gdi::text::SizedFont* sized = font.Font()) {
         const gdi::Pixel bk = gdi::ToPixel(state_.bk_color);
-        size = font.font->DrawText(surface(), x, y, text, gdi::ToPixel(state_.text_color),
-                                   state_.bk_mode == OPAQUE ? &bk : nullptr);
+        size = sized->DrawText(surface(), x, y, text, gdi::ToPixel(state_.text_color),
+                               state_.bk_mode == OPAQUE ? &bk : nullptr);
     }
     if (trace_) {
         TraceObject t;

@@ -13,13 +13,20 @@ BOOL CBrush::CreateSolidBrush(COLORREF color) {
     return TRUE;
 }
 
+const gdi::text::SizedFont* gdi::FontData::Font() const {
+    if (!resolved_) {
+        font_ = text::ResolveFont(logfont);
+        resolved_ = true;
+    }
+    return font_.get();
+}
+
 BOOL CFont::CreateFontIndirect(const LOGFONTA* lf) {
     if (!lf) return FALSE;
     gdi::FontData data;
     data.logfont = *lf;
     // The face name may arrive without its terminator; never read past it.
     data.logfont.lfFaceName[LF_FACESIZE - 1] = '\0';
-    data.font = gdi::text::ResolveFont(data.logfont);
     handle_ = std::make_shared<const gdi::FontData>(std::move(data));
     return TRUE;
 }

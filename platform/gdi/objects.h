@@ -28,7 +28,14 @@ struct BrushData {
 
 struct FontData {
     LOGFONTA logfont;
-    std::shared_ptr<const text::SizedFont> font;  // null when no font exists at all
+    // The font matched to logfont, null when no font exists at all. Matched
+    // when first drawn or measured with, so that a page may make its fonts
+    // and draw its pictures while fontconfig's set-up is still running.
+    const text::SizedFont* Font() const;
+
+private:
+    mutable std::shared_ptr<const text::SizedFont> font_;
+    mutable bool resolved_ = false;
 };
 
 }  // namespace gdi
