@@ -2,11 +2,13 @@
 
 #include <SDL.h>
 #include <poll.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <deque>
+#include <future>
 #include <vector>
 
 #include "platform/host/sdl/sdl_events.h"
@@ -28,6 +30,18 @@ std::string DesktopDrivers() {
     if (x && *x) list = "x11";
     if (wayland && *wayland) list += list.empty() ? "wayland" : ",wayland";
     return list;
+}
+
+// Faults `size` bytes at `data` in on another thread, leaving their contents
+// as they are. Advice only: where the kernel lacks it, the first writes fault
+// instead. In steps, each holding the process's memory map only briefly.
+std::future<void> Prefault(void* data, std::size_t size) {
+    return std::async(std::launch::async, [bytes = static_cast<char*>(data), size] {
+        constexpr std::size_t kStep = std::size_t{256} << 10;
+        for (std::size_t at = 0; at < size; at += kStep) {
+            if (madvise(bytes + at, std::min(kStep, size - at), MADV_POPULATE_WRITE) != 0) return;
+        }
+    });
 }
 
 }  // namespace
@@ -57,8 +71,10 @@ struct SdlHost::Impl {
     std::function<void()> on_display_event;
     std::deque<Event> pending;
     bool source_gone = false;
+    std::future<void> prefault;  // of the first window image
 
     ~Impl() {
+        if (prefault.valid()) prefault.wait();
         if (texture) SDL_DestroyTexture(texture);
         if (renderer) SDL_DestroyRenderer(renderer);
         if (window) SDL_DestroyWindow(window);
@@ -229,6 +245,12 @@ bool SdlHost::Open(const std::string& program, std::string* error) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         m.window_surface = true;
         x11::ExitWhenConnectionLost(m.window, program);
+        // The window's shared image is made now, and its memory is faulted in
+        // while the first page is drawn, instead of when the page is copied in.
+        if (SDL_Surface* image = SDL_GetWindowSurface(m.window); image && image->pixels) {
+            m.prefault = Prefault(
+                image->pixels, static_cast<std::size_t>(image->pitch) * static_cast<std::size_t>(image->h));
+        }
         return true;
     }
     m.renderer = SDL_CreateRenderer(m.window, -1, 0);
