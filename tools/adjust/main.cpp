@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
         return *status;
     if (options.list_monitors) return adjust::ListMonitors(options.json, std::cout, std::cerr);
     RegisterAppResources();
+    host::SdlHost::PrepareEnvironment();
     // Fontconfig's set-up runs while the monitor is chosen, the desktop is
     // reached and the window is made.
     gdi::text::StartFontSetup();

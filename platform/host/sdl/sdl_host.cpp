@@ -202,6 +202,13 @@ struct SdlHost::Impl {
     }
 };
 
+void SdlHost::PrepareEnvironment() {
+    // SDL's X11 input method reads the locale's whole compose table (half a
+    // megabyte) at start, for composing typed text: the wizard takes none.
+    // A table the user names is still read.
+    setenv("XCOMPOSEFILE", "/dev/null", 0);
+}
+
 SdlHost::SdlHost() : impl_(std::make_unique<Impl>()) {}
 
 SdlHost::~SdlHost() = default;
@@ -217,10 +224,6 @@ bool SdlHost::Open(const std::string& program, std::string* error) {
         return false;
     }
     SDL_SetHint(SDL_HINT_VIDEODRIVER, DesktopDrivers().c_str());
-    // SDL's X11 input method reads the locale's whole compose table (half a
-    // megabyte) at start, for composing typed text: the wizard takes none.
-    // A table the user names is still read.
-    setenv("XCOMPOSEFILE", "/dev/null", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         const char* x = std::getenv("DISPLAY");
         if (error) {

@@ -25,6 +25,10 @@ public:
     SdlHost(const SdlHost&) = delete;
     SdlHost& operator=(const SdlHost&) = delete;
 
+    // Sets what SDL reads from the environment, before any other thread runs
+    // (setenv is not safe while another thread reads the environment).
+    static void PrepareEnvironment();
+
     // Starts SDL's video and makes the window, hidden until the frame shows;
     // false with the reason in `error`. `program` prefixes the message printed
     // when the display server goes away under SDL.
