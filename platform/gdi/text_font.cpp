@@ -247,6 +247,12 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
     const bool white_cell = opaque_bk && (*opaque_bk & 0xFFFFFF) == kWhite;
     const std::int64_t cell_right = static_cast<std::int64_t>(x) + size.cx;
     const std::int64_t cell_bottom = static_cast<std::int64_t>(y) + height();
+    if (const LineInk* line = ComposedLine(text, color)) {
+        const std::int64_t bx = x + line->left, by = y + line->top;
+        const bool in_cell = white_cell && bx >= x && by >= y && bx + line->width <= cell_right &&
+                             by + line->rows <= cell_bottom;
+        if (CopyLineInk(*s, bx, by, *line, in_cell)) return size;
+    }
     std::int64_t inked_right = x;
     std::int64_t pen = x;
     for (const char ch : text) {
@@ -261,6 +267,50 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
         pen += g.advance;
     }
     return size;
+}
+
+const LineInk* FtSizedFont::ComposedLine(std::string_view text, Pixel color) const {
+    if (!LineInkCaching()) return nullptr;
+    if (const LineInk* kept = lines_.Find(text, color)) return kept;
+    // The block every inked glyph box lies in, from the pen's start at the
+    // cell's top left. Glyphs were loaded by the measuring pass.
+    std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+    std::int64_t pen = 0;
+    for (const char ch : text) {
+        const Glyph& g = glyphs_[static_cast<unsigned char>(ch)];
+        if (g.width > 0 && g.rows > 0) {
+            if (g.coverage.empty()) return nullptr;
+            const std::int64_t gx = pen + g.left, gy = metrics_.ascent - g.top;
+            left = std::min(left, gx);
+            top = std::min(top, gy);
+            right = std::max(right, gx + g.width);
+            bottom = std::max(bottom, gy + g.rows);
+        }
+        pen += g.advance;
+    }
+    if (left >= right || top >= bottom) return nullptr;
+    const std::int64_t width = right - left, rows = bottom - top;
+    if (width * rows * static_cast<std::int64_t>(sizeof(Pixel)) >
+        static_cast<std::int64_t>(LineInkCache::kMaxLineBytes))
+        return nullptr;
+    // Drawn glyph by glyph over a white block, exactly as over a white page.
+    SurfacePtr block = Surface::Create(static_cast<int>(width), static_cast<int>(rows));
+    if (!block) return nullptr;
+    std::fill(block->pixels().begin(), block->pixels().end(), kWhite);
+    pen = 0;
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        const Glyph& g = glyphs_[c];
+        DrawGlyph(*block, pen + g.left - left, metrics_.ascent - g.top - top, c, color, false);
+        pen += g.advance;
+    }
+    LineInk ink;
+    ink.left = left;
+    ink.top = top;
+    ink.width = static_cast<int>(width);
+    ink.rows = static_cast<int>(rows);
+    ink.pixels.assign(block->pixels().begin(), block->pixels().end());
+    return lines_.Insert(text, color, std::move(ink));
 }
 
 SIZE SizedFont::Measure(std::string_view text) const {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/gdi/text.h"
+#include "platform/gdi/text_line_ink.h"
 
 namespace gdi::text {
 
@@ -97,6 +98,9 @@ private:
     // `on_white`: every pixel under the glyph's box is known to be white.
     void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color,
                    bool on_white) const;
+    // The line over white, composed at its first draw; null when it is not
+    // kept (too large, a glyph too large to cache, or caching off).
+    const LineInk* ComposedLine(std::string_view text, Pixel color) const;
     // Loads and renders c at this size; fills *g's metrics and
     // *coverage (top row first). Returns false when there is no ink.
     bool Render(unsigned char c, Glyph* g, std::vector<std::uint8_t>* coverage) const;
@@ -108,6 +112,7 @@ private:
     mutable std::array<Pixel, 256> white_blend_{};
     mutable Pixel white_blend_color_ = 0;
     mutable bool white_blend_valid_ = false;
+    mutable LineInkCache lines_;
 };
 
 }  // namespace gdi::text

@@ -1,0 +1,60 @@
+// Whole lines of text as they land over white: composed once from their
+// glyphs, then copied wherever every pixel under them is white. Pages draw
+// the same lines on every render, mostly over white boxes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/gdi/surface.h"
+
+namespace gdi::text {
+
+// One line's ink: `rows` rows of `width` pixels, the line drawn over a white
+// block. The block's corner lies at (left, top) from the point the line was
+// drawn at.
+struct LineInk {
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+    int width = 0;
+    int rows = 0;
+    std::vector<Pixel> pixels;
+};
+
+// The lines one font drew last, by text and colour, within a byte budget.
+class LineInkCache {
+public:
+    // Lines larger than this are drawn glyph by glyph, never kept.
+    static constexpr std::size_t kMaxLineBytes = std::size_t{256} << 10;
+    static constexpr std::size_t kBudgetBytes = std::size_t{2} << 20;
+
+    const LineInk* Find(std::string_view text, Pixel color);
+    // Keeps the line, dropping the least recently used ones over the budget.
+    const LineInk* Insert(std::string_view text, Pixel color, LineInk ink);
+
+private:
+    struct Entry {
+        std::string text;
+        Pixel color = 0;
+        std::uint64_t used = 0;
+        LineInk ink;
+    };
+    std::vector<Entry> entries_;
+    std::size_t bytes_ = 0;
+    std::uint64_t clock_ = 0;
+};
+
+// Whether lines are composed and kept (the default). Tests compare the
+// pixels with and without.
+void SetLineInkCaching(bool on);
+bool LineInkCaching();
+
+// Writes the line with its block's corner at (x, y) when the block lies on
+// the surface and every pixel under it is white (or `known_white`, the caller
+// just filled it white). Returns false, having written nothing, otherwise.
+bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink, bool known_white);
+
+}  // namespace gdi::text

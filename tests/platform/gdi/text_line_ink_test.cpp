@@ -1,0 +1,126 @@
+// Lines of text kept whole and copied over white must give exactly the pixels
+// of drawing them glyph by glyph, wherever they land and whatever lies under.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/text.h"
+#include "platform/gdi/text_line_ink.h"
+
+namespace gdi::text {
+namespace {
+
+constexpr Pixel kWhite = 0xFFFFFF;
+
+std::shared_ptr<const SizedFont> Font(int height, bool italic = false) {
+    LOGFONTA lf{};
+    lf.lfHeight = height;
+    lf.lfItalic = italic ? 1 : 0;
+    std::strcpy(lf.lfFaceName, "Times New Roman");
+    return ResolveFont(lf);
+}
+
+enum class Under { kWhite, kOneDarkPixel, kGrey };
+
+SurfacePtr Background(Under under) {
+    SurfacePtr s = Surface::Create(211, 61);
+    std::fill(s->pixels().begin(), s->pixels().end(), under == Under::kGrey ? 0xC0C0C0 : kWhite);
+    if (under == Under::kOneDarkPixel) s->set(40, 17, 0x102030);
+    return s;
+}
+
+struct Draw {
+    const char* text;
+    int x, y;
+    Pixel color;
+    bool opaque;
+    Pixel bk;
+};
+
+// The same sequence of lines, each drawn twice so that the second draw takes
+// the kept line, with caching on and off.
+PixelVector DrawAll(const SizedFont& font, Under under, const std::vector<Draw>& draws, bool caching) {
+    SetLineInkCaching(caching);
+    SurfacePtr s = Background(under);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const Draw& d : draws)
+            font.DrawText(s.get(), d.x, d.y, d.text, d.color, d.opaque ? &d.bk : nullptr);
+    }
+    SetLineInkCaching(true);
+    return s->pixels();
+}
+
+TEST(LineInk, KeptLinesGiveTheGlyphByGlyphPixels) {
+    const std::vector<Draw> draws = {
+        {"Step 1: Adjust the pitch", 3, 2, 0x000000, false, 0},
+        {"Step 1: Adjust the pitch", 5, 30, 0x0000FF, false, 0},  // same line, other colour
+        {"fj|Wg AVA ffi", -6, 12, 0x000000, false, 0},            // off the left
+        {"Next \"Pitch\" 0123", 150, 45, 0x208040, false, 0},     // off the right and bottom
+        {"Opaque on white", 20, 20, 0x000000, true, kWhite},      // lands on its own white cell
+        {"Opaque on grey", 30, 8, 0x000000, true, 0xC0C0C0},      // cell not white
+        {"Over the line before", 8, 6, 0x800000, false, 0},       // over ink already drawn
+    };
+    for (const bool italic : {false, true}) {
+        auto font = Font(22, italic);
+        ASSERT_NE(font, nullptr);
+        for (const Under under : {Under::kWhite, Under::kOneDarkPixel, Under::kGrey}) {
+            SCOPED_TRACE(testing::Message()
+                         << "italic " << italic << ", background " << static_cast<int>(under));
+            const PixelVector kept = DrawAll(*font, under, draws, true);
+            const PixelVector glyphs = DrawAll(*font, under, draws, false);
+            EXPECT_EQ(kept, glyphs);
+            const auto inked =
+                std::count_if(kept.begin(), kept.end(), [](Pixel p) { return p != kWhite && p != 0xC0C0C0; });
+            EXPECT_GT(inked, 300) << "the text drew too little to compare";
+        }
+    }
+}
+
+TEST(LineInk, CopiesOnlyOntoAllWhiteBlocksOnTheSurface) {
+    LineInk ink;
+    ink.width = 3;
+    ink.rows = 2;
+    ink.pixels = {1, 2, 3, 4, 5, 6};
+    SurfacePtr s = Background(Under::kWhite);
+    EXPECT_FALSE(CopyLineInk(*s, -1, 0, ink, true));
+    EXPECT_FALSE(CopyLineInk(*s, 209, 0, ink, true));
+    EXPECT_FALSE(CopyLineInk(*s, 0, 60, ink, true));
+    s->set(11, 6, 0x000001);
+    EXPECT_FALSE(CopyLineInk(*s, 10, 5, ink, false));
+    EXPECT_EQ(s->at(10, 5), kWhite) << "a refused copy writes nothing";
+    ASSERT_TRUE(CopyLineInk(*s, 20, 5, ink, false));
+    EXPECT_EQ(s->at(20, 5), 1u);
+    EXPECT_EQ(s->at(22, 6), 6u);
+    EXPECT_EQ(s->at(23, 6), kWhite);
+}
+
+TEST(LineInk, CacheKeepsItsBudgetAndTheRecentLines) {
+    LineInkCache cache;
+    const std::size_t line_pixels = LineInkCache::kMaxLineBytes / sizeof(Pixel);
+    const auto line = [&](Pixel fill) {
+        LineInk ink;
+        ink.width = static_cast<int>(line_pixels);
+        ink.rows = 1;
+        ink.pixels.assign(line_pixels, fill);
+        return ink;
+    };
+    const std::size_t fits = LineInkCache::kBudgetBytes / LineInkCache::kMaxLineBytes;
+    for (std::size_t i = 0; i < fits; ++i) ASSERT_NE(cache.Insert(std::to_string(i), 0, line(i)), nullptr);
+    ASSERT_NE(cache.Find("0", 0), nullptr);  // now the most recent
+    EXPECT_EQ(cache.Find("0", 1), nullptr) << "another colour is another line";
+    ASSERT_NE(cache.Insert("new", 0, line(99)), nullptr);
+    EXPECT_NE(cache.Find("0", 0), nullptr);
+    EXPECT_EQ(cache.Find("1", 0), nullptr) << "the least recently used line makes room";
+    EXPECT_EQ(cache.Find("new", 0)->pixels.front(), 99u);
+
+    LineInk too_big = line(1);
+    too_big.pixels.push_back(1);
+    EXPECT_EQ(cache.Insert("big", 0, std::move(too_big)), nullptr);
+    EXPECT_EQ(cache.Find("big", 0), nullptr);
+}
+
+}  // namespace
+}  // namespace gdi::text
