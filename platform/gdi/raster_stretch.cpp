@@ -2,6 +2,7 @@
 // closed forms of a midpoint walk (docs/drawing-rules.md, section 8). Only
 // visible destination pixels are mapped, and each looks only at the source
 // pixels that are on the surface.
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <utility>
@@ -186,12 +187,56 @@ void CombineRow(Pixel* out, const AxisMap& cols, const NarrowGroups* narrow, con
     }
 }
 
+// Stretches of shared (decoded, unchangeable) pixels are kept: a page
+// stretches the same picture to the same place on every render.
+constexpr std::size_t kMaxStretchedKept = 4;
+constexpr std::size_t kMaxStretchedPixels = std::size_t{1} << 21;
+
+using Stretched = SharedPixels::Stretched;
+
+const Stretched* FindStretched(const SharedPixels& shared, const std::vector<int>& key) {
+    for (const Stretched& kept : shared.stretched) {
+        if (kept.key == key) return &kept;
+    }
+    return nullptr;
+}
+
+void PutStretched(Surface& dst, const Stretched& kept) {
+    const std::size_t width = static_cast<std::size_t>(kept.width);
+    for (int j = 0; j < kept.rows; ++j) {
+        const Pixel* from = kept.pixels.data() + static_cast<std::size_t>(j) * width;
+        std::copy(from, from + width, dst.row(kept.top + j) + kept.left);
+    }
+}
+
+void KeepStretched(const SharedPixels& shared, std::vector<int> key, const Surface& dst, int left, int top,
+                   int width, int rows) {
+    if (static_cast<std::size_t>(width) * static_cast<std::size_t>(rows) > kMaxStretchedPixels) return;
+    Stretched kept{std::move(key), left, top, width, rows, {}};
+    kept.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
+    for (int j = 0; j < rows; ++j) {
+        const Pixel* from = dst.row(top + j) + left;
+        kept.pixels.insert(kept.pixels.end(), from, from + width);
+    }
+    if (shared.stretched.size() >= kMaxStretchedKept) shared.stretched.erase(shared.stretched.begin());
+    shared.stretched.push_back(std::move(kept));
+}
+
 }  // namespace
 
 // Negative sizes draw nothing (Windows would mirror; the program never asks for it).
 void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy, int sw, int sh,
                 int mode) {
     if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+    const SharedPixels* const shared = &dst != &src ? src.shared() : nullptr;
+    std::vector<int> key;
+    if (shared) {
+        key = {x, y, w, h, sx, sy, sw, sh, mode, dst.width(), dst.height()};
+        if (const Stretched* kept = FindStretched(*shared, key)) {
+            PutStretched(dst, *kept);
+            return;
+        }
+    }
     const bool combining_mode = mode == BLACKONWHITE || mode == WHITEONBLACK;
     // COLORONCOLOR (and HALFTONE) keep the last column and the first row of each group.
     const AxisMap cols =
@@ -245,6 +290,10 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
             CombineRow(out, cols, narrow_groups, view, col_hi, r_lo, r_hi, &folded, Or{});
         }
     }
+    // Kept only when it wrote every pixel of its block.
+    if (shared && cols_full && AllRead(rows))
+        KeepStretched(*shared, std::move(key), std::as_const(dst), cols.first, rows.first, cols.size(),
+                      rows.size());
 }
 
 }  // namespace gdi::raster

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include <unistd.h>
 
@@ -32,6 +33,24 @@ Surface::Surface(int width, int height)
       height_(height),
       pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {}
 
+Surface::Surface(std::shared_ptr<const SharedPixels> shared)
+    : width_(shared->width), height_(shared->height), shared_(std::move(shared)) {
+    resource_id = shared_->resource_id;
+}
+
+std::shared_ptr<Surface> Surface::CreateSharing(std::shared_ptr<const SharedPixels> pixels) {
+    if (!pixels || pixels->width < 0 || pixels->height < 0 ||
+        pixels->pixels.size() !=
+            static_cast<std::size_t>(pixels->width) * static_cast<std::size_t>(pixels->height))
+        return nullptr;
+    return std::shared_ptr<Surface>(new Surface(std::move(pixels)));
+}
+
+void Surface::Unshare() {
+    pixels_ = shared_->pixels;
+    shared_.reset();
+}
+
 std::shared_ptr<Surface> Surface::Create(int width, int height, std::string* error) {
     if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension) {
         if (error) {
@@ -45,6 +64,7 @@ std::shared_ptr<Surface> Surface::Create(int width, int height, std::string* err
 
 void Surface::AddColumn(int x, int top, int bottom, Pixel color) {
     if (x < 0 || x >= width_) return;
+    Own();
     top = std::max(top, 0);
     bottom = std::min(bottom, height_);
     if (top >= bottom) return;
@@ -59,6 +79,11 @@ void Surface::AddColumn(int x, int top, int bottom, Pixel color) {
 }
 
 void Surface::Fill(Pixel color) {
+    // The fill covers every pixel: shared ones need not be copied first.
+    if (shared_) {
+        pixels_ = PixelVector(shared_->pixels.size());
+        shared_.reset();
+    }
     // Whatever was waiting is covered.
     columns_.clear();
     lazy_ = false;

@@ -22,6 +22,23 @@ constexpr Pixel ToPixel(COLORREF c) {
            static_cast<Pixel>(GetBValue(c));
 }
 
+// Pixels decoded once and shared, read-only, by every surface made from them
+// until that surface is first written (then it takes a copy of its own).
+struct SharedPixels {
+    int width = 0;
+    int height = 0;
+    PixelVector pixels;
+    int resource_id = -1;
+    // The last stretches of these pixels, for the next identical one: the
+    // pixels cannot change, so neither can the stretch.
+    struct Stretched {
+        std::vector<int> key;
+        int left = 0, top = 0, width = 0, rows = 0;
+        std::vector<Pixel> pixels;
+    };
+    mutable std::vector<Stretched> stretched;
+};
+
 class Surface {
 public:
     // Largest width or height a surface may have; bigger requests are refused.
@@ -30,6 +47,10 @@ public:
     // Returns null and fills *error when the size is negative or too large.
     // A 0 x 0 surface is valid and has no pixels.
     static std::shared_ptr<Surface> Create(int width, int height, std::string* error = nullptr);
+    // A surface over shared pixels, copied only when first written.
+    static std::shared_ptr<Surface> CreateSharing(std::shared_ptr<const SharedPixels> pixels);
+    // The shared pixels this surface still reads, or null once it has its own.
+    const SharedPixels* shared() const { return shared_.get(); }
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -38,41 +59,45 @@ public:
     // drawing would give. row(y) makes row y alone exact: a caller that
     // walks from one row to others by pointer takes rows(top, bottom).
     Pixel* row(int y) {
+        Own();
         Prepare(y);
         MarkWritten(y, y + 1);
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }
     const Pixel* row(int y) const {
         Prepare(y);
-        return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+        return data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }
     // Row y for a caller that overwrites all of [left, right) at once: only
     // the pixels outside that span are made exact.
     Pixel* RowToOverwrite(int y, int left, int right) {
+        Own();
         if (pending_ && lazy_ && unpainted_[static_cast<std::size_t>(y)]) PaintLazyRowAround(y, left, right);
         return row(y);
     }
     // Row `top`, with rows [top, bottom) all exact.
     Pixel* rows(int top, int bottom) {
+        Own();
         PrepareRows(top, bottom);
         MarkWritten(top, bottom);
         return pixels_.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width_);
     }
     const Pixel* rows(int top, int bottom) const {
         PrepareRows(top, bottom);
-        return pixels_.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width_);
+        return data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width_);
     }
     Pixel at(int x, int y) const { return row(y)[x]; }
     void set(int x, int y, Pixel p) { row(y)[x] = p; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     PixelVector& pixels() {
+        Own();
         PrepareRows(0, height_);
         MarkWritten(0, height_);
         return pixels_;
     }
     const PixelVector& pixels() const {
         PrepareRows(0, height_);
-        return pixels_;
+        return shared_ ? shared_->pixels : pixels_;
     }
 
     // Fills the whole surface. The fill waits like a column batch, so that
@@ -106,6 +131,14 @@ private:
     };
 
     Surface(int width, int height);
+    explicit Surface(std::shared_ptr<const SharedPixels> shared);
+    const Pixel* data() const { return shared_ ? shared_->pixels.data() : pixels_.data(); }
+    // Every writing accessor takes the pixels over first.
+    void Own() {
+        if (shared_) [[unlikely]]
+            Unshare();
+    }
+    void Unshare();
     void Prepare(int y) const {
         if (pending_ && !(lazy_ && !unpainted_[static_cast<std::size_t>(y)])) PrepareRows(y, y + 1);
     }
@@ -134,6 +167,7 @@ private:
     int height_;
     // Mutable: reading a surface paints its batched columns first.
     mutable PixelVector pixels_;
+    std::shared_ptr<const SharedPixels> shared_;
     mutable std::vector<Column> columns_;
     mutable bool fill_pending_ = false;
     // Anything at all waits: a fill, columns or lazy rows.

@@ -11,8 +11,9 @@ struct ResourcesPart : platform::Part {
     static constexpr platform::PartId kId = platform::PartId::kResources;
     std::map<int, std::span<const unsigned char>> table;
     std::map<int, HICON__> icons;  // handed out by address: never erased
-    // Bitmaps as first decoded; each load hands out a copy of its own.
-    std::map<int, gdi::SurfacePtr> decoded;
+    // Bitmaps as first decoded; each load hands out a surface sharing them
+    // until it is drawn into.
+    std::map<int, std::shared_ptr<const gdi::SharedPixels>> decoded;
 };
 
 ResourcesPart& Resources() {
@@ -40,24 +41,28 @@ std::span<const unsigned char> FindResource(int id) {
 
 BOOL LoadBitmapResource(CBitmap& bmp, int id) {
     bmp.DeleteObject();
-    // Pages load their pictures on every render: decode once, then copy,
-    // which costs a fraction of decoding. The copy keeps drawing into one
-    // loaded bitmap out of every other.
+    // Pages load their pictures on every render: decode once, then share
+    // the pixels, so that a render neither decodes nor copies them. Drawing
+    // into a loaded bitmap gives it a copy of its own.
     auto& decoded = Resources().decoded;
-    if (auto it = decoded.find(id); it != decoded.end()) {
-        gdi::SurfacePtr copy = gdi::Surface::Create(it->second->width(), it->second->height());
-        if (!copy) return FALSE;
-        copy->pixels() = it->second->pixels();
-        copy->resource_id = it->second->resource_id;
-        bmp.Attach(std::move(copy));
-        return TRUE;
+    auto it = decoded.find(id);
+    if (it == decoded.end()) {
+        const std::span<const unsigned char> bytes = FindResource(id);
+        if (bytes.empty()) return FALSE;
+        CBitmap first;
+        if (!first.LoadFromBmp(bytes.data(), bytes.size(), id)) return FALSE;
+        const gdi::SurfacePtr surface = first.GetSafeHandle();
+        auto shared = std::make_shared<gdi::SharedPixels>();
+        shared->width = surface->width();
+        shared->height = surface->height();
+        shared->resource_id = surface->resource_id;
+        shared->pixels = std::move(surface->pixels());
+        it = decoded.emplace(id, std::move(shared)).first;
     }
-    const std::span<const unsigned char> bytes = FindResource(id);
-    if (bytes.empty()) return FALSE;
-    CBitmap first;
-    if (!first.LoadFromBmp(bytes.data(), bytes.size(), id)) return FALSE;
-    decoded[id] = first.GetSafeHandle();
-    return LoadBitmapResource(bmp, id);
+    gdi::SurfacePtr surface = gdi::Surface::CreateSharing(it->second);
+    if (!surface) return FALSE;
+    bmp.Attach(std::move(surface));
+    return TRUE;
 }
 
 HICON LoadIconResource(int id) {
