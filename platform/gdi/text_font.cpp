@@ -164,9 +164,10 @@ const Pixel* FtSizedFont::WhiteBlendTable(Pixel color) const {
 }
 
 void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color,
-                            bool on_white) const {
+                            bool on_white, const RowBand* band) const {
     const Glyph& g = glyphs_[c];
-    const Rect visible = Rect::FromSize(gx, gy, g.width, g.rows).Intersected(BoundsOf(s));
+    Rect visible = Rect::FromSize(gx, gy, g.width, g.rows).Intersected(BoundsOf(s));
+    if (band) visible = visible.Intersected(Rect{visible.left, band->top, visible.right, band->bottom});
     if (visible.IsEmpty()) return;
     const std::int64_t x0 = visible.left, x1 = visible.right, y0 = visible.top, y1 = visible.bottom;
     const Pixel* table = WhiteBlendTable(color);
@@ -247,11 +248,26 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
     const bool white_cell = opaque_bk && (*opaque_bk & 0xFFFFFF) == kWhite;
     const std::int64_t cell_right = static_cast<std::int64_t>(x) + size.cx;
     const std::int64_t cell_bottom = static_cast<std::int64_t>(y) + height();
+    // A line kept whole goes down at once over white rows; only rows with
+    // something else under them take the glyphs one by one. Each pixel's
+    // result depends on that pixel alone, so the two agree exactly.
     if (const LineInk* line = ComposedLine(text, color)) {
         const std::int64_t bx = x + line->left, by = y + line->top;
         const bool in_cell = white_cell && bx >= x && by >= y && bx + line->width <= cell_right &&
                              by + line->rows <= cell_bottom;
-        if (CopyLineInk(*s, bx, by, *line, in_cell)) return size;
+        std::vector<RowBand> left_over;
+        if (CopyLineInk(*s, bx, by, *line, in_cell, &left_over)) {
+            for (const RowBand& band : left_over) {
+                std::int64_t pen = x;
+                for (const char ch : text) {
+                    const unsigned char c = static_cast<unsigned char>(ch);
+                    const Glyph& g = glyphs_[c];
+                    DrawGlyph(*s, pen + g.left, baseline - g.top, c, color, false, &band);
+                    pen += g.advance;
+                }
+            }
+            return size;
+        }
     }
     std::int64_t inked_right = x;
     std::int64_t pen = x;

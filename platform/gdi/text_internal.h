@@ -96,8 +96,9 @@ private:
     // The blend of each coverage value over white, for the last colour drawn.
     const Pixel* WhiteBlendTable(Pixel color) const;
     // `on_white`: every pixel under the glyph's box is known to be white.
-    void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color,
-                   bool on_white) const;
+    // Only rows [band.top, band.bottom) when `band` is given.
+    void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color, bool on_white,
+                   const RowBand* band = nullptr) const;
     // The line over white, composed at its first draw; null when it is not
     // kept (too large, a glyph too large to cache, or caching off).
     const LineInk* ComposedLine(std::string_view text, Pixel color) const;

@@ -56,19 +56,23 @@ const LineInk* LineInkCache::Insert(std::string_view text, Pixel color, LineInk 
     return &entries_.back().ink;
 }
 
-bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink, bool known_white) {
+bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink, bool known_white,
+                 std::vector<RowBand>* left_over) {
     if (x < 0 || y < 0 || x + ink.width > s.width() || y + ink.rows > s.height()) return false;
     const std::size_t width = static_cast<std::size_t>(ink.width);
     const std::ptrdiff_t stride = s.width();
-    Pixel* const dst = s.rows(static_cast<int>(y), static_cast<int>(y + ink.rows)) + x;
-    if (!known_white) {
-        for (int r = 0; r < ink.rows; ++r) {
-            if (!AllWhite(dst + r * stride, width)) return false;
+    const int top = static_cast<int>(y);
+    Pixel* const dst = s.rows(top, top + ink.rows) + x;
+    for (int r = 0; r < ink.rows; ++r) {
+        Pixel* const out = dst + r * stride;
+        if (known_white || AllWhite(out, width)) {
+            std::memcpy(out, ink.pixels.data() + static_cast<std::size_t>(r) * width, width * sizeof(Pixel));
+        } else if (!left_over->empty() && left_over->back().bottom == top + r) {
+            ++left_over->back().bottom;
+        } else {
+            left_over->push_back(RowBand{top + r, top + r + 1});
         }
     }
-    for (int r = 0; r < ink.rows; ++r)
-        std::memcpy(dst + r * stride, ink.pixels.data() + static_cast<std::size_t>(r) * width,
-                    width * sizeof(Pixel));
     return true;
 }
 

@@ -28,8 +28,8 @@ struct LineInk {
 class LineInkCache {
 public:
     // Lines larger than this are drawn glyph by glyph, never kept.
-    static constexpr std::size_t kMaxLineBytes = std::size_t{256} << 10;
-    static constexpr std::size_t kBudgetBytes = std::size_t{2} << 20;
+    static constexpr std::size_t kMaxLineBytes = std::size_t{512} << 10;
+    static constexpr std::size_t kBudgetBytes = std::size_t{4} << 20;
 
     const LineInk* Find(std::string_view text, Pixel color);
     // Keeps the line, dropping the least recently used ones over the budget.
@@ -52,9 +52,18 @@ private:
 void SetLineInkCaching(bool on);
 bool LineInkCaching();
 
-// Writes the line with its block's corner at (x, y) when the block lies on
-// the surface and every pixel under it is white (or `known_white`, the caller
-// just filled it white). Returns false, having written nothing, otherwise.
-bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink, bool known_white);
+// Rows [top, bottom) of a surface.
+struct RowBand {
+    int top;
+    int bottom;
+};
+
+// Writes the line with its block's corner at (x, y) on every row of the
+// block where all pixels under it are white (all rows when `known_white`:
+// the caller just filled the block white). The rows left, in bands, are
+// appended to *left_over for drawing glyph by glyph. Returns false, having
+// written nothing, when the block does not lie on the surface.
+bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink, bool known_white,
+                 std::vector<RowBand>* left_over);
 
 }  // namespace gdi::text

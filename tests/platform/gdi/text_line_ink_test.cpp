@@ -79,22 +79,34 @@ TEST(LineInk, KeptLinesGiveTheGlyphByGlyphPixels) {
     }
 }
 
-TEST(LineInk, CopiesOnlyOntoAllWhiteBlocksOnTheSurface) {
+TEST(LineInk, CopiesRowsThatAreAllWhiteAndLeavesTheOthersInBands) {
     LineInk ink;
     ink.width = 3;
-    ink.rows = 2;
-    ink.pixels = {1, 2, 3, 4, 5, 6};
+    ink.rows = 4;
+    ink.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     SurfacePtr s = Background(Under::kWhite);
-    EXPECT_FALSE(CopyLineInk(*s, -1, 0, ink, true));
-    EXPECT_FALSE(CopyLineInk(*s, 209, 0, ink, true));
-    EXPECT_FALSE(CopyLineInk(*s, 0, 60, ink, true));
-    s->set(11, 6, 0x000001);
-    EXPECT_FALSE(CopyLineInk(*s, 10, 5, ink, false));
-    EXPECT_EQ(s->at(10, 5), kWhite) << "a refused copy writes nothing";
-    ASSERT_TRUE(CopyLineInk(*s, 20, 5, ink, false));
+    std::vector<RowBand> left;
+    EXPECT_FALSE(CopyLineInk(*s, -1, 0, ink, true, &left));
+    EXPECT_FALSE(CopyLineInk(*s, 209, 0, ink, true, &left));
+    EXPECT_FALSE(CopyLineInk(*s, 0, 58, ink, true, &left));
+    EXPECT_TRUE(left.empty());
+
+    s->set(21, 6, 0x000001);  // rows 6 and 7 of the block at 20,5 are not all white
+    s->set(22, 7, 0x000002);
+    ASSERT_TRUE(CopyLineInk(*s, 20, 5, ink, false, &left));
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].top, 6);
+    EXPECT_EQ(left[0].bottom, 8);
     EXPECT_EQ(s->at(20, 5), 1u);
-    EXPECT_EQ(s->at(22, 6), 6u);
-    EXPECT_EQ(s->at(23, 6), kWhite);
+    EXPECT_EQ(s->at(22, 8), 12u);
+    EXPECT_EQ(s->at(20, 6), kWhite) << "a row left over is not written";
+    EXPECT_EQ(s->at(21, 6), 0x000001u);
+    EXPECT_EQ(s->at(23, 8), kWhite);
+
+    left.clear();
+    ASSERT_TRUE(CopyLineInk(*s, 20, 5, ink, true, &left));
+    EXPECT_TRUE(left.empty()) << "known white: every row is copied";
+    EXPECT_EQ(s->at(21, 6), 5u);
 }
 
 TEST(LineInk, CacheKeepsItsBudgetAndTheRecentLines) {
