@@ -93,6 +93,12 @@ void Segment(Surface& s, POINT a, POINT b, const CosmeticPen& pen, int phase) {
     const int y_last = static_cast<int>(x_major ? minor0 + minor_step * f_last : major0 + major_step * last);
     const int y_top = std::min(y, y_last);
     Pixel* p = s.rows(y_top, std::max(y, y_last) + 1) + (y - y_top) * row_stride + x;
+    if (minor_len == 0 && x_major && !pen.dotted) {
+        // A solid horizontal run: one span of the row, in either direction.
+        const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(hi - lo);
+        std::fill_n(major_step > 0 ? p : p - (n - 1), n, pen.color);
+        return;
+    }
     int dot = static_cast<int>((phase + lo) % kDotPeriod);
     for (i64 i = lo; i < hi; ++i) {
         if (!pen.dotted || dot < kDotOn) {
@@ -133,6 +139,7 @@ void CosmeticPolyline(Surface& s, const POINT* pts, int count, const CosmeticPen
         const POINT a = pts[i];
         const POINT b = pts[i + 1];
         if (s.width() > 0 && s.height() > 0 && !AddSolidColumn(s, a, b, pen)) Segment(s, a, b, pen, phase);
+        if (!pen.dotted) continue;  // only dots carry a phase on to the next segment
         const i64 len =
             std::max(std::llabs(static_cast<i64>(b.x) - a.x), std::llabs(static_cast<i64>(b.y) - a.y));
         phase = static_cast<int>((phase + len) % kDotPeriod);
