@@ -16,6 +16,9 @@ namespace {
 
 // Columns kept before they are painted anyway, bounding the batch's memory.
 constexpr std::size_t kMaxColumns = std::size_t{1} << 16;
+// Row images kept for tags; a run whose image is new once they are all
+// taken leaves its rows untagged.
+constexpr std::size_t kMaxTagImages = 8;
 
 }  // namespace
 
@@ -31,7 +34,52 @@ bool StreamsStores(std::int64_t bytes) {
 Surface::Surface(int width, int height)
     : width_(width),
       height_(height),
-      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {}
+      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+    // Every row of a new surface is zero.
+    if (width > 0 && height > 0)
+        Tag(0, height, TagOf(std::vector<Pixel>(static_cast<std::size_t>(width), 0)));
+}
+
+std::uint8_t Surface::TagOf(const std::vector<Pixel>& image) const {
+    for (std::size_t i = 0; i < tag_images_.size(); ++i) {
+        if (tag_images_[i] == image) return static_cast<std::uint8_t>(i + 1);
+    }
+    if (tag_images_.size() >= kMaxTagImages) return 0;
+    tag_images_.push_back(image);
+    return static_cast<std::uint8_t>(tag_images_.size());
+}
+
+void Surface::Tag(int top, int bottom, std::uint8_t tag) const {
+    if (!tagged_) {
+        if (tag == 0) return;
+        row_tags_.assign(static_cast<std::size_t>(height_), 0);
+        tagged_ = true;
+    }
+    std::fill(row_tags_.begin() + top, row_tags_.begin() + bottom, tag);
+}
+
+void Surface::ResetTags() const {
+    tag_images_.clear();
+    row_tags_.clear();
+    tagged_ = false;
+}
+
+void Surface::PaintRun(const Column* first, const Column* last, int left, int right) const {
+    const int top = first->top, bottom = first->bottom;
+    const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(top)] : 0;
+    const bool same = tag != 0 && std::all_of(row_tags_.begin() + top, row_tags_.begin() + bottom,
+                                              [tag](std::uint8_t t) { return t == tag; });
+    if (!same) {
+        PaintOverlay(pixels_.data(), width_, first, last, left, right);
+        Untag(top, bottom);
+        return;
+    }
+    std::vector<Pixel> image = tag_images_[tag - 1u];
+    for (const Column* c = first; c != last; ++c) image[static_cast<std::size_t>(c->x)] = c->color;
+    const bool stream = StreamsStores(static_cast<std::int64_t>(bottom - top) * width_ * 4);
+    CopyRowDown(pixels_.data(), width_, image.data(), top, bottom, stream);
+    Tag(top, bottom, TagOf(image));  // untagged when no image is left for it
+}
 
 Surface::Surface(std::shared_ptr<const SharedPixels> shared)
     : width_(shared->width), height_(shared->height), shared_(std::move(shared)) {
@@ -107,23 +155,31 @@ void Surface::PaintFill(const Column* first, const Column* last) const {
     std::vector<Pixel> row(static_cast<std::size_t>(width), fill_color_);
     int left = 0, right = 0;
     const Column* run_end = first == last ? last : RunEnd(first, last, &left, &right);
+    // Every row is written again: the tags start over.
+    ResetTags();
     if (first == last || !Dense(run_end - first, left, right)) {
         CopyRowDown(base, width, row.data(), 0, height_, stream);
+        Tag(0, height_, TagOf(row));
         return;
     }
     // The fill and the first run of columns give every row of the run the
     // same pixels: compose that row once and write it down the surface.
     CopyRowDown(base, width, row.data(), 0, first->top, stream);
     CopyRowDown(base, width, row.data(), first->bottom, height_, stream);
+    Tag(0, height_, TagOf(row));
     for (const Column* c = first; c != run_end; ++c) row[static_cast<std::size_t>(c->x)] = c->color;
     CopyRowDown(base, width, row.data(), first->top, first->bottom, stream);
+    Tag(first->top, first->bottom, TagOf(row));
+}
+
+void Surface::PaintBandedUntagged(const Column* first, const Column* last) const {
+    PaintBanded(pixels_.data(), width_, first, last);
+    for (const Column* c = first; c != last; ++c) Untag(c->top, c->bottom);
 }
 
 void Surface::Paint() const {
     const Column* begin = columns_.data();
     const Column* const end = begin + columns_.size();
-    const std::ptrdiff_t stride = width_;
-    Pixel* const base = pixels_.data();
     if (fill_pending_) {
         fill_pending_ = false;
         PaintFill(begin, end);
@@ -141,13 +197,13 @@ void Surface::Paint() const {
         int left = 0, right = 0;
         const Column* run_end = RunEnd(run, end, &left, &right);
         if (Dense(run_end - run, left, right)) {
-            if (pending != run) PaintBanded(base, stride, pending, run);
-            PaintOverlay(base, stride, run, run_end, left, right);
+            if (pending != run) PaintBandedUntagged(pending, run);
+            PaintRun(run, run_end, left, right);
             pending = run_end;
         }
         run = run_end;
     }
-    if (pending != end) PaintBanded(base, stride, pending, end);
+    if (pending != end) PaintBandedUntagged(pending, end);
     columns_.clear();
     pending_ = false;
 }

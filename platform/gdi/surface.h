@@ -62,6 +62,7 @@ public:
         Own();
         Prepare(y);
         MarkWritten(y, y + 1);
+        Untag(y, y + 1);
         return pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     }
     const Pixel* row(int y) const {
@@ -80,6 +81,7 @@ public:
         Own();
         PrepareRows(top, bottom);
         MarkWritten(top, bottom);
+        Untag(top, bottom);
         return pixels_.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width_);
     }
     const Pixel* rows(int top, int bottom) const {
@@ -93,6 +95,7 @@ public:
         Own();
         PrepareRows(0, height_);
         MarkWritten(0, height_);
+        Untag(0, height_);
         return pixels_;
     }
     const PixelVector& pixels() const {
@@ -155,6 +158,22 @@ private:
         written_bottom_ = std::max(written_bottom_, bottom);
     }
     void PaintFill(const Column* first, const Column* last) const;
+    // Columns painted a band of rows at a time; their rows lose their tags.
+    void PaintBandedUntagged(const Column* first, const Column* last) const;
+    // A dense run of columns over rows [first->top, first->bottom).
+    void PaintRun(const Column* first, const Column* last, int left, int right) const;
+    // Row tags: rows known to equal one of a few row images (a fill's, or a
+    // dense run of columns over rows that all held one image), so that a run
+    // drawn over such rows writes whole rows from the new image instead of
+    // merging into them, which reads every line first. Tag 0: not known.
+    std::uint8_t TagOf(const std::vector<Pixel>& image) const;
+    void Tag(int top, int bottom, std::uint8_t tag) const;
+    void Untag(int top, int bottom) const {
+        if (tagged_)
+            std::fill(row_tags_.begin() + top, row_tags_.begin() + std::max(top, bottom), std::uint8_t{0});
+    }
+    // Drops every tag and image; called where every row is written again.
+    void ResetTags() const;
     // A pending fill, and the run of columns painted with it, written into
     // rows one at a time as they are first used; see surface.cpp.
     bool StartLazyRows() const;
@@ -184,6 +203,11 @@ private:
     // Columns drawn since: already painted on written rows, and painted on
     // each unpainted row, in order, when it is written.
     mutable std::vector<Column> lazy_columns_;
+    mutable std::vector<std::uint8_t> row_tags_;
+    mutable std::vector<std::vector<Pixel>> tag_images_;  // image of tag t at t - 1
+    mutable bool tagged_ = false;
+    mutable std::uint8_t lazy_fill_tag_ = 0;
+    mutable std::uint8_t lazy_run_tag_ = 0;
     Pixel fill_color_ = 0;
     bool batching_ = true;
     int written_top_ = 0;

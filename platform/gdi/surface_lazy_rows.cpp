@@ -30,6 +30,8 @@ bool Surface::StartLazyRows() const {
     int left = 0, right = 0;
     if (first != last && (RunEnd(first, last, &left, &right) != last || !Dense(last - first, left, right)))
         return false;
+    // Every row is written again: the tags start over.
+    ResetTags();
     lazy_fill_.assign(static_cast<std::size_t>(width_), fill_color_);
     lazy_run_ = lazy_fill_;
     lazy_run_top_ = lazy_run_bottom_ = 0;
@@ -38,6 +40,8 @@ bool Surface::StartLazyRows() const {
         lazy_run_top_ = first->top;
         lazy_run_bottom_ = first->bottom;
     }
+    lazy_fill_tag_ = TagOf(lazy_fill_);
+    lazy_run_tag_ = TagOf(lazy_run_);
     lazy_columns_.clear();
     unpainted_.assign(static_cast<std::size_t>(height_), 1);
     unpainted_count_ = height_;
@@ -65,9 +69,11 @@ void Surface::PaintLazyRows(int top, int bottom) const {
         while (end < limit && unpainted_[static_cast<std::size_t>(end)])
             unpainted_[static_cast<std::size_t>(end++)] = 0;
         CopyRowDown(base, width, in_run ? lazy_run_.data() : lazy_fill_.data(), y, end, stream);
+        Tag(y, end, in_run ? lazy_run_tag_ : lazy_fill_tag_);
         for (const Column& c : lazy_columns_) {
             for (int r = std::max(c.top, y); r < std::min(c.bottom, end); ++r)
                 base[r * width + c.x] = c.color;
+            Untag(std::max(c.top, y), std::min(c.bottom, end));
         }
         unpainted_count_ -= end - y;
         y = end;
@@ -111,6 +117,7 @@ bool Surface::AddLazyColumn(int x, int top, int bottom, Pixel color) {
     // Rows already written take the column now; the others when they are.
     MarkWritten(top, bottom);
     lazy_columns_.push_back(Column{x, top, bottom, color});
+    Untag(top, bottom);
     Pixel* const base = pixels_.data();
     for (int y = top; y < bottom; ++y) {
         if (!unpainted_[static_cast<std::size_t>(y)])
