@@ -23,6 +23,7 @@ enum class PartId : std::size_t {
     kWindowClasses,  // registered window classes, standard cursors and system brushes
     kX11Errors,      // the desktop host's X I/O error handler
     kXrandrErrors,   // the xrandr driver's X error handlers
+    kBackground,     // the queue of start-up work for the background thread
     // Run parts, in the order they are set up (they are ended in reverse).
     kTrace,   // where this run's drawing is recorded
     kScreen,  // driver, display-change callback, settings observer

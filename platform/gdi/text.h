@@ -41,8 +41,9 @@ public:
                           const Pixel* opaque_bk) const = 0;
 };
 
-// Loads fontconfig's configuration and caches on a thread of its own, so a
-// program can start it first and find it done when it draws its first text.
+// Loads fontconfig's configuration and caches as a job of the background
+// thread (platform/background_jobs.h), so a program can start it first, ahead
+// of its other start-up work, and find it done when it draws its first text.
 // Resolving a font before then waits for it.
 void StartFontSetup();
 

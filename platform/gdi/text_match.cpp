@@ -10,6 +10,7 @@
 #include <mutex>
 #include <tuple>
 
+#include "platform/background_jobs.h"
 #include "platform/context.h"
 #include "platform/gdi/text_internal.h"
 
@@ -84,8 +85,8 @@ Registry& registry() {
 void StartFontSetup() {
     RegistryPart& part = Fonts();
     std::call_once(part.setup_started, [&part] {
-        part.setup = std::async(std::launch::async, [] { registry(); });
-        // The program never ends while the thread still runs.
+        part.setup = platform::RunInBackground([] { registry(); });
+        // The program never ends while the set-up still runs.
         std::atexit([] { Fonts().setup.wait(); });
     });
 }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/background_jobs.h"
+
 namespace host::wayland {
 namespace {
 
@@ -95,7 +97,7 @@ void ShmBuffer::Prefault() {
     // Advice only: where the kernel lacks it, the first writes fault instead.
     // In steps: each holds the process's memory map, and the drawing thread
     // meanwhile maps and unmaps its own surfaces.
-    prefault_ = std::async(std::launch::async, [data = static_cast<char*>(data_), size = size_] {
+    prefault_ = platform::RunInBackground([data = static_cast<char*>(data_), size = size_] {
         constexpr std::size_t kStep = std::size_t{256} << 10;
         for (std::size_t at = 0; at < size; at += kStep) {
             if (madvise(data + at, std::min(kStep, size - at), MADV_POPULATE_WRITE) != 0) return;

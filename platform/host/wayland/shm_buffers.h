@@ -27,8 +27,9 @@ public:
     // needed; null when all are held (wait for a release) or memory fails.
     ShmBuffer* Acquire(int width, int height);
     // Makes a free buffer of width x height ahead of the first picture and
-    // faults its memory in on another thread meanwhile, so that the first
-    // copy into it does not wait for thousands of page faults.
+    // faults its memory in on the background thread meanwhile (after the
+    // work queued there before, such as the fonts' set-up), so that the
+    // first copy into it does not wait for thousands of page faults.
     void Prepare(int width, int height);
     // The buffer of the last commit when it is width x height, else null.
     // It still holds what was committed, held by the compositor or not, so
@@ -71,7 +72,8 @@ public:
     // everything in a new buffer, else the damage since it was last drawn.
     // Afterwards it is up to date.
     gdi::Rect TakeStale() { return stale_.Take({0, 0, width_, height_}); }
-    // Faults the memory in on another thread; its contents stay as they are.
+    // Faults the memory in on the background thread; its contents stay as
+    // they are.
     void Prefault();
     // Waits until a prefault under way has finished.
     void FinishPrefault();
