@@ -288,6 +288,7 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
 const LineInk* FtSizedFont::ComposedLine(std::string_view text, Pixel color) const {
     if (!LineInkCaching()) return nullptr;
     if (const LineInk* kept = lines_.Find(text, color)) return kept;
+    if (!lines_.DrawnBefore(text, color)) return nullptr;
     // The block every inked glyph box lies in, from the pen's start at the
     // cell's top left. Glyphs were loaded by the measuring pass.
     std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;

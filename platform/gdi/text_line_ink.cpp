@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "platform/gdi/text_ink_rows.h"
 
@@ -40,6 +41,15 @@ const LineInk* LineInkCache::Find(std::string_view text, Pixel color) {
         }
     }
     return nullptr;
+}
+
+bool LineInkCache::DrawnBefore(std::string_view text, Pixel color) {
+    constexpr std::size_t kRemembered = 256;
+    const std::size_t key = std::hash<std::string_view>{}(text)*31 + color;
+    if (std::find(drawn_once_.begin(), drawn_once_.end(), key) != drawn_once_.end()) return true;
+    if (drawn_once_.size() >= kRemembered) drawn_once_.erase(drawn_once_.begin());
+    drawn_once_.push_back(key);
+    return false;
 }
 
 const LineInk* LineInkCache::Insert(std::string_view text, Pixel color, LineInk ink) {

@@ -32,6 +32,10 @@ public:
     static constexpr std::size_t kBudgetBytes = std::size_t{4} << 20;
 
     const LineInk* Find(std::string_view text, Pixel color);
+    // Whether the line was drawn before; notes it when not. A line is
+    // composed at its second draw, so that one drawn once (and a start's
+    // first page) costs no more than its glyphs.
+    bool DrawnBefore(std::string_view text, Pixel color);
     // Keeps the line, dropping the least recently used ones over the budget.
     const LineInk* Insert(std::string_view text, Pixel color, LineInk ink);
 
@@ -43,6 +47,7 @@ private:
         LineInk ink;
     };
     std::vector<Entry> entries_;
+    std::vector<std::size_t> drawn_once_;  // hashes of lines drawn once, oldest first
     std::size_t bytes_ = 0;
     std::uint64_t clock_ = 0;
 };

@@ -40,12 +40,12 @@ struct Draw {
     Pixel bk;
 };
 
-// The same sequence of lines, each drawn twice so that the second draw takes
-// the kept line, with caching on and off.
+// The same sequence of lines, each drawn three times (glyphs, composed,
+// kept), with caching on and off.
 PixelVector DrawAll(const SizedFont& font, Under under, const std::vector<Draw>& draws, bool caching) {
     SetLineInkCaching(caching);
     SurfacePtr s = Background(under);
-    for (int pass = 0; pass < 2; ++pass) {
+    for (int pass = 0; pass < 3; ++pass) {
         for (const Draw& d : draws)
             font.DrawText(s.get(), d.x, d.y, d.text, d.color, d.opaque ? &d.bk : nullptr);
     }
@@ -127,6 +127,10 @@ TEST(LineInk, CacheKeepsItsBudgetAndTheRecentLines) {
     EXPECT_NE(cache.Find("0", 0), nullptr);
     EXPECT_EQ(cache.Find("1", 0), nullptr) << "the least recently used line makes room";
     EXPECT_EQ(cache.Find("new", 0)->pixels.front(), 99u);
+
+    EXPECT_FALSE(cache.DrawnBefore("a line", 0));
+    EXPECT_TRUE(cache.DrawnBefore("a line", 0));
+    EXPECT_FALSE(cache.DrawnBefore("a line", 0xFF)) << "another colour is another line";
 
     LineInk too_big = line(1);
     too_big.pixels.push_back(1);
