@@ -77,7 +77,8 @@ void Surface::PaintRun(const Column* first, const Column* last, int left, int ri
     std::vector<Pixel> image = tag_images_[tag - 1u];
     for (const Column* c = first; c != last; ++c) image[static_cast<std::size_t>(c->x)] = c->color;
     const bool stream = StreamsStores(static_cast<std::int64_t>(bottom - top) * width_ * 4);
-    CopyRowDown(pixels_.data(), width_, image.data(), top, bottom, stream);
+    CopyRowDown(pixels_.data(), width_, image.data(), top, bottom, stream,
+                RepeatsEveryTwoPixels(image.data(), width_));
     Tag(top, bottom, TagOf(image));  // untagged when no image is left for it
 }
 
@@ -158,17 +159,18 @@ void Surface::PaintFill(const Column* first, const Column* last) const {
     // Every row is written again: the tags start over.
     ResetTags();
     if (first == last || !Dense(run_end - first, left, right)) {
-        CopyRowDown(base, width, row.data(), 0, height_, stream);
+        CopyRowDown(base, width, row.data(), 0, height_, stream, true);
         Tag(0, height_, TagOf(row));
         return;
     }
     // The fill and the first run of columns give every row of the run the
     // same pixels: compose that row once and write it down the surface.
-    CopyRowDown(base, width, row.data(), 0, first->top, stream);
-    CopyRowDown(base, width, row.data(), first->bottom, height_, stream);
+    CopyRowDown(base, width, row.data(), 0, first->top, stream, true);
+    CopyRowDown(base, width, row.data(), first->bottom, height_, stream, true);
     Tag(0, height_, TagOf(row));
     for (const Column* c = first; c != run_end; ++c) row[static_cast<std::size_t>(c->x)] = c->color;
-    CopyRowDown(base, width, row.data(), first->top, first->bottom, stream);
+    CopyRowDown(base, width, row.data(), first->top, first->bottom, stream,
+                RepeatsEveryTwoPixels(row.data(), width));
     Tag(first->top, first->bottom, TagOf(row));
 }
 

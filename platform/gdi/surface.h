@@ -198,6 +198,7 @@ private:
     mutable int unpainted_count_ = 0;
     mutable std::vector<Pixel> lazy_fill_;
     mutable std::vector<Pixel> lazy_run_;
+    mutable bool lazy_run_repeats_ = false;  // the run's row repeats every two pixels
     mutable int lazy_run_top_ = 0;
     mutable int lazy_run_bottom_ = 0;
     // Columns drawn since: already painted on written rows, and painted on

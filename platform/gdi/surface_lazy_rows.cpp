@@ -40,6 +40,7 @@ bool Surface::StartLazyRows() const {
         lazy_run_top_ = first->top;
         lazy_run_bottom_ = first->bottom;
     }
+    lazy_run_repeats_ = RepeatsEveryTwoPixels(lazy_run_.data(), width_);
     lazy_fill_tag_ = TagOf(lazy_fill_);
     lazy_run_tag_ = TagOf(lazy_run_);
     lazy_columns_.clear();
@@ -68,7 +69,8 @@ void Surface::PaintLazyRows(int top, int bottom) const {
         int end = y;
         while (end < limit && unpainted_[static_cast<std::size_t>(end)])
             unpainted_[static_cast<std::size_t>(end++)] = 0;
-        CopyRowDown(base, width, in_run ? lazy_run_.data() : lazy_fill_.data(), y, end, stream);
+        CopyRowDown(base, width, in_run ? lazy_run_.data() : lazy_fill_.data(), y, end, stream,
+                    !in_run || lazy_run_repeats_);
         Tag(y, end, in_run ? lazy_run_tag_ : lazy_fill_tag_);
         for (const Column& c : lazy_columns_) {
             for (int r = std::max(c.top, y); r < std::min(c.bottom, end); ++r)

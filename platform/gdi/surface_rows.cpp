@@ -37,8 +37,44 @@ __attribute__((target("avx512f"))) void StoreOverlay(Pixel* row, const std::uint
 
 }  // namespace
 
-void CopyRowDown(Pixel* base, std::ptrdiff_t width, const Pixel* row, int top, int bottom, bool stream) {
+namespace {
+
+#if defined(__x86_64__)
+// n copies of an 8-byte pattern as one string store, which writes whole
+// lines without reading them first, as a large memset does.
+void StorePattern(void* dst, std::uint64_t pattern, std::size_t n) {
+    asm volatile("rep stosq" : "+D"(dst), "+c"(n) : "a"(pattern) : "memory");
+}
+#endif
+
+}  // namespace
+
+bool RepeatsEveryTwoPixels(const Pixel* row, std::ptrdiff_t width) {
+    for (std::ptrdiff_t k = 2; k < width; ++k) {
+        if (row[k] != row[k - 2]) return false;
+    }
+    return true;
+}
+
+void CopyRowDown(Pixel* base, std::ptrdiff_t width, const Pixel* row, int top, int bottom, bool stream,
+                 bool repeats) {
     const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(Pixel);
+#if defined(__x86_64__)
+    // A fill, or one-pixel stripes over one: the rows are one pattern of two pixels.
+    if (repeats && width >= 2 && top < bottom) {
+        const std::uint64_t pattern = static_cast<std::uint64_t>(row[1]) << 32 | row[0];
+        if (width % 2 == 0) {
+            StorePattern(base + top * width, pattern, static_cast<std::size_t>(bottom - top) * (bytes / 8));
+            return;
+        }
+        for (int y = top; y < bottom; ++y) {
+            Pixel* out = base + y * width;
+            StorePattern(out, pattern, static_cast<std::size_t>(width / 2));
+            out[width - 1] = row[width - 1];
+        }
+        return;
+    }
+#endif
 #if defined(__SSE2__)
     if (stream) {
         for (int y = top; y < bottom; ++y) {

@@ -18,9 +18,14 @@ constexpr int kBandRows = 8;
 // A run of at least this many columns over the same rows may use the overlay.
 constexpr std::ptrdiff_t kOverlayMinColumns = 16;
 
+// Whether row[k] == row[k - 2] all along: a fill, or one-pixel stripes over one.
+bool RepeatsEveryTwoPixels(const Pixel* row, std::ptrdiff_t width);
+
 // Writes `row` (width pixels) to rows [top, bottom) of the surface at base.
 // `stream`: with streaming stores, which skip reading the old lines in.
-void CopyRowDown(Pixel* base, std::ptrdiff_t width, const Pixel* row, int top, int bottom, bool stream);
+// `repeats`: the row repeats every two pixels, and is written as a pattern.
+void CopyRowDown(Pixel* base, std::ptrdiff_t width, const Pixel* row, int top, int bottom, bool stream,
+                 bool repeats = false);
 
 // Rows [top, bottom) of n pixels from `left`: each keeps the pixels where
 // keep is all ones and takes `paint` where keep is zero.
