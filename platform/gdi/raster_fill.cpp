@@ -8,6 +8,7 @@
 
 #include "platform/gdi/raster.h"
 #include "platform/gdi/raster_internal.h"
+#include "platform/gdi/surface_rows.h"
 
 namespace gdi::raster {
 
@@ -48,11 +49,9 @@ void FillBox(Surface& s, const Rect& box, Pixel color) {
     // box, just before the box is filled, while the row is in the nearest cache.
     const int top = static_cast<int>(box.top);
     const int left = static_cast<int>(box.left), right = static_cast<int>(box.right);
-    Pixel* const first = s.RowToOverwrite(top, left, right) + left;
-    const std::size_t bytes = static_cast<std::size_t>(box.Width()) * sizeof(Pixel);
-    std::fill(first, first + box.Width(), color);
-    for (int y = top + 1; y < box.bottom; ++y)
-        std::memcpy(s.RowToOverwrite(y, left, right) + left, first, bytes);
+    const std::size_t n = static_cast<std::size_t>(box.Width());
+    for (int y = top; y < box.bottom; ++y)
+        surface_rows::FillPixels(s.RowToOverwrite(y, left, right) + left, n, color);
 }
 
 }  // namespace detail

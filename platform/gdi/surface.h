@@ -117,6 +117,11 @@ public:
     void SetColumnBatching(bool on);
     bool column_batching() const { return batching_; }
 
+    // The row image row y is known to hold, or will hold when written
+    // (a fill's, or stripes drawn over one), of width() pixels; null when
+    // not known. Valid until the surface is next drawn on.
+    const Pixel* KnownRowImage(int y) const;
+
     // The rows [top, bottom) that may have changed since the last
     // ResetWritten: every writing accessor, batch and fill counts, so any
     // pixel that changed lies in them (none changed when top == bottom).

@@ -83,13 +83,32 @@ void Surface::PaintLazyRows(int top, int bottom) const {
     if (unpainted_count_ == 0) lazy_ = false;
 }
 
+const Pixel* Surface::KnownRowImage(int y) const {
+    if (shared_ || y < 0 || y >= height_ || (pending_ && !lazy_)) return nullptr;
+    if (lazy_ && unpainted_[static_cast<std::size_t>(y)]) {
+        // Due its image, and every lazy column that crosses it.
+        for (const Column& c : lazy_columns_) {
+            if (y >= c.top && y < c.bottom) return nullptr;
+        }
+        return y >= lazy_run_top_ && y < lazy_run_bottom_ ? lazy_run_.data() : lazy_fill_.data();
+    }
+    const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(y)] : 0;
+    return tag == 0 ? nullptr : tag_images_[tag - 1u].data();
+}
+
 void Surface::PaintLazyRowAround(int y, int left, int right) const {
     left = std::clamp(left, 0, width_);
     right = std::clamp(right, left, width_);
-    const Pixel* image = y >= lazy_run_top_ && y < lazy_run_bottom_ ? lazy_run_.data() : lazy_fill_.data();
+    const bool in_run = y >= lazy_run_top_ && y < lazy_run_bottom_;
+    const Pixel* image = in_run ? lazy_run_.data() : lazy_fill_.data();
     Pixel* const out = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
-    std::copy(image, image + left, out);
-    std::copy(image + right, image + width_, out + right);
+    if (!in_run || lazy_run_repeats_) {
+        StoreRepeating(out, image, 0, left);
+        StoreRepeating(out, image, right, width_);
+    } else {
+        std::copy(image, image + left, out);
+        std::copy(image + right, image + width_, out + right);
+    }
     for (const Column& c : lazy_columns_) {
         if (y >= c.top && y < c.bottom && (c.x < left || c.x >= right)) out[c.x] = c.color;
     }

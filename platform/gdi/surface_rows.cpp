@@ -1,5 +1,6 @@
 #include "platform/gdi/surface_rows.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -48,6 +49,28 @@ void StorePattern(void* dst, std::uint64_t pattern, std::size_t n) {
 #endif
 
 }  // namespace
+
+void FillPixels(Pixel* out, std::size_t n, Pixel color) {
+#if defined(__x86_64__)
+    StorePattern(out, static_cast<std::uint64_t>(color) << 32 | color, n / 2);
+    if (n % 2 != 0) out[n - 1] = color;
+#else
+    std::fill(out, out + n, color);
+#endif
+}
+
+void StoreRepeating(Pixel* out, const Pixel* image, std::ptrdiff_t from, std::ptrdiff_t to) {
+    if (from >= to) return;
+#if defined(__x86_64__)
+    if (to - from >= 2) {
+        const std::uint64_t pattern = static_cast<std::uint64_t>(image[from + 1]) << 32 | image[from];
+        StorePattern(out + from, pattern, static_cast<std::size_t>((to - from) / 2));
+        if ((to - from) % 2 != 0) out[to - 1] = image[to - 1];
+        return;
+    }
+#endif
+    std::copy(image + from, image + to, out + from);
+}
 
 bool RepeatsEveryTwoPixels(const Pixel* row, std::ptrdiff_t width) {
     for (std::ptrdiff_t k = 2; k < width; ++k) {

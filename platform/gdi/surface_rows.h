@@ -1,5 +1,5 @@
-// Row painting shared by a surface's batch and its lazy rows: private to
-// surface*.cpp.
+// Row painting shared by a surface's batch, its lazy rows and the fills:
+// private to the drawing layer.
 #pragma once
 
 #include <algorithm>
@@ -20,6 +20,13 @@ constexpr std::ptrdiff_t kOverlayMinColumns = 16;
 
 // Whether row[k] == row[k - 2] all along: a fill, or one-pixel stripes over one.
 bool RepeatsEveryTwoPixels(const Pixel* row, std::ptrdiff_t width);
+
+// n pixels of one colour, written as a string store where there is one:
+// whole lines are written without being read first.
+void FillPixels(Pixel* out, std::size_t n, Pixel color);
+
+// out[from, to) = image[from, to), for an image that repeats every two pixels.
+void StoreRepeating(Pixel* out, const Pixel* image, std::ptrdiff_t from, std::ptrdiff_t to);
 
 // Writes `row` (width pixels) to rows [top, bottom) of the surface at base.
 // `stream`: with streaming stores, which skip reading the old lines in.

@@ -72,10 +72,27 @@ bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink,
     const std::size_t width = static_cast<std::size_t>(ink.width);
     const std::ptrdiff_t stride = s.width();
     const int top = static_cast<int>(y);
+    // Rows known to hold a row image are judged by the image, once per
+    // image, before the rows are taken (which forgets what they hold).
+    std::vector<signed char> white(static_cast<std::size_t>(ink.rows), -1);
+    if (!known_white) {
+        const Pixel* last_image = nullptr;
+        bool last_white = false;
+        for (int r = 0; r < ink.rows; ++r) {
+            const Pixel* image = s.KnownRowImage(top + r);
+            if (!image) continue;
+            if (image != last_image) {
+                last_image = image;
+                last_white = AllWhite(image + x, width);
+            }
+            white[static_cast<std::size_t>(r)] = last_white ? 1 : 0;
+        }
+    }
     Pixel* const dst = s.rows(top, top + ink.rows) + x;
     for (int r = 0; r < ink.rows; ++r) {
         Pixel* const out = dst + r * stride;
-        if (known_white || AllWhite(out, width)) {
+        const signed char known = white[static_cast<std::size_t>(r)];
+        if (known_white || known == 1 || (known < 0 && AllWhite(out, width))) {
             std::memcpy(out, ink.pixels.data() + static_cast<std::size_t>(r) * width, width * sizeof(Pixel));
         } else if (!left_over->empty() && left_over->back().bottom == top + r) {
             ++left_over->back().bottom;
