@@ -40,6 +40,9 @@ __attribute__((target("avx512f"))) void StoreOverlay(Pixel* row, const std::uint
 
 namespace {
 
+// Spans shorter than this are written by a plain loop.
+constexpr std::size_t kShortSpan = 32;
+
 #if defined(__x86_64__)
 // n copies of an 8-byte pattern as one string store, which writes whole
 // lines without reading them first, as a large memset does.
@@ -52,6 +55,11 @@ void StorePattern(void* dst, std::uint64_t pattern, std::size_t n) {
 
 void FillPixels(Pixel* out, std::size_t n, Pixel color) {
 #if defined(__x86_64__)
+    // A string store's start-up costs more than a short span.
+    if (n < kShortSpan) {
+        std::fill(out, out + n, color);
+        return;
+    }
     StorePattern(out, static_cast<std::uint64_t>(color) << 32 | color, n / 2);
     if (n % 2 != 0) out[n - 1] = color;
 #else
@@ -62,7 +70,7 @@ void FillPixels(Pixel* out, std::size_t n, Pixel color) {
 void StoreRepeating(Pixel* out, const Pixel* image, std::ptrdiff_t from, std::ptrdiff_t to) {
     if (from >= to) return;
 #if defined(__x86_64__)
-    if (to - from >= 2) {
+    if (to - from >= static_cast<std::ptrdiff_t>(kShortSpan)) {
         const std::uint64_t pattern = static_cast<std::uint64_t>(image[from + 1]) << 32 | image[from];
         StorePattern(out + from, pattern, static_cast<std::size_t>((to - from) / 2));
         if ((to - from) % 2 != 0) out[to - 1] = image[to - 1];
