@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gdi/text.h"
@@ -77,6 +78,37 @@ TEST(LineInk, KeptLinesGiveTheGlyphByGlyphPixels) {
             EXPECT_GT(inked, 300) << "the text drew too little to compare";
         }
     }
+}
+
+// Over a page still waiting in the surface (a fill, a run of stripes, a
+// grey box, lone columns): rows judged by the image they will hold must give
+// the pixels of drawing glyph by glyph.
+TEST(LineInk, OverRowsStillWaitingForTheirFill) {
+    auto font = Font(22);
+    ASSERT_NE(font, nullptr);
+    const auto draw = [&](bool caching) {
+        SetLineInkCaching(caching);
+        SurfacePtr s = Surface::Create(240, 90);
+        PixelVector out;
+        for (int render = 0; render < 3; ++render) {
+            s->Fill(kWhite);
+            for (int x = 0; x < 240; x += 2) s->AddColumn(x, 50, 90, 0x000000);  // stripes below row 50
+            const Surface& reader = *s;
+            (void)reader.row(0);                // a read starts the rows waiting
+            s->AddColumn(37, 0, 15, 0x0000FF);  // a column over waiting rows
+            for (int y = 20; y < 30; ++y) std::fill_n(s->row(y) + 100, 40, 0xC0C0C0);  // a grey box
+            font->DrawText(s.get(), 2, 2, "Step 1: Adjust the pitch", 0x000000, nullptr);
+            font->DrawText(s.get(), 90, 14, "over the grey box", 0x000000, nullptr);
+            font->DrawText(s.get(), 4, 40, "into the stripes", 0x800000, nullptr);
+            font->DrawText(s.get(), 150, 2, "Wg fj", 0x000000, nullptr);
+        }
+        out = std::as_const(*s).pixels();
+        SetLineInkCaching(true);
+        return out;
+    };
+    const PixelVector kept = draw(true);
+    EXPECT_EQ(kept, draw(false));
+    EXPECT_GT(std::count(kept.begin(), kept.end(), Pixel{0x000000}), 500);
 }
 
 TEST(LineInk, CopiesRowsThatAreAllWhiteAndLeavesTheOthersInBands) {
