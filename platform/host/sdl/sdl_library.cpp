@@ -5,37 +5,21 @@
 // and forwards to the library's own.
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <dlfcn.h>
+
+#include "platform/lazy_library.h"
 
 namespace {
 
-constexpr const char* kLibrary = "libSDL2-2.0.so.0";
-
-void* Library() {
-    static void* const handle = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+void* Sdl() {
+    static void* const handle = platform::OpenLibrary("libSDL2-2.0.so.0");
     return handle;
-}
-
-template <typename Function>
-Function Resolve(const char* name) {
-    void* library = Library();
-    return library ? reinterpret_cast<Function>(dlsym(library, name)) : nullptr;
 }
 
 }  // namespace
 
 // A function with a result: without the library it gives `fallback`.
-#define SDL_FORWARD(result, name, params, args, fallback)          \
-    extern "C" result name params {                                \
-        static const auto real = Resolve<result(*) params>(#name); \
-        if (!real) return fallback;                                \
-        return real args;                                          \
-    }
-#define SDL_FORWARD_VOID(name, params, args)                     \
-    extern "C" void name params {                                \
-        static const auto real = Resolve<void(*) params>(#name); \
-        if (real) real args;                                     \
-    }
+#define SDL_FORWARD(...) LAZY_FORWARD(Sdl, __VA_ARGS__)
+#define SDL_FORWARD_VOID(...) LAZY_FORWARD_VOID(Sdl, __VA_ARGS__)
 
 SDL_FORWARD(int, SDL_InitSubSystem, (Uint32 flags), (flags), -1)
 SDL_FORWARD_VOID(SDL_Quit, (void), ())

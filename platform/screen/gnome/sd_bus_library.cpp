@@ -4,41 +4,37 @@
 // loading counts before the first frame. Each sd-bus function the driver
 // calls is defined here and forwards to the library's own; the ones that
 // take variable arguments forward to their va_list forms.
-#include <dlfcn.h>
 #include <systemd/sd-bus.h>
 
 #include <cerrno>
 #include <cstdarg>
 
+#include "platform/lazy_library.h"
+
 namespace {
 
-constexpr const char* kLibrary = "libsystemd.so.0";
-
-void* Library() {
-    static void* const handle = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+void* Systemd() {
+    static void* const handle = platform::OpenLibrary("libsystemd.so.0");
     return handle;
-}
-
-template <typename Function>
-Function Resolve(const char* name) {
-    void* library = Library();
-    return library ? reinterpret_cast<Function>(dlsym(library, name)) : nullptr;
 }
 
 }  // namespace
 
 // Without the library a call gives `fallback`: an error for what would
 // reach the bus, nothing to free or report for the rest.
-#define SD_FORWARD(result, name, params, args, fallback)           \
-    extern "C" result name params {                                \
-        static const auto real = Resolve<result(*) params>(#name); \
-        if (!real) return fallback;                                \
-        return real args;                                          \
-    }
-#define SD_FORWARD_VOID(name, params, args)                      \
-    extern "C" void name params {                                \
-        static const auto real = Resolve<void(*) params>(#name); \
-        if (real) real args;                                     \
+#define SD_FORWARD(...) LAZY_FORWARD(Systemd, __VA_ARGS__)
+#define SD_FORWARD_VOID(...) LAZY_FORWARD_VOID(Systemd, __VA_ARGS__)
+// A message call with variable arguments forwards to its va_list form.
+#define SD_FORWARD_MESSAGE_VA(name, va_name)                                                          \
+    extern "C" int name(sd_bus_message* m, const char* types, ...) {                                  \
+        static const auto real =                                                                      \
+            platform::ResolveIn<int (*)(sd_bus_message*, const char*, va_list)>(Systemd(), #va_name); \
+        if (!real) return -ENOSYS;                                                                    \
+        va_list ap;                                                                                   \
+        va_start(ap, types);                                                                          \
+        const int r = real(m, types, ap);                                                             \
+        va_end(ap);                                                                                   \
+        return r;                                                                                     \
     }
 
 SD_FORWARD(int, sd_bus_new, (sd_bus * *bus), (bus), -ENOSYS)
@@ -83,33 +79,16 @@ SD_FORWARD(const char*, sd_bus_message_get_signature, (sd_bus_message * m, int c
            nullptr)
 SD_FORWARD(int, sd_bus_message_has_signature, (sd_bus_message * m, const char* signature), (m, signature), 0)
 
-extern "C" int sd_bus_message_read(sd_bus_message* m, const char* types, ...) {
-    static const auto real = Resolve<int (*)(sd_bus_message*, const char*, va_list)>("sd_bus_message_readv");
-    if (!real) return -ENOSYS;
-    va_list ap;
-    va_start(ap, types);
-    const int r = real(m, types, ap);
-    va_end(ap);
-    return r;
-}
-
-extern "C" int sd_bus_message_append(sd_bus_message* m, const char* types, ...) {
-    static const auto real =
-        Resolve<int (*)(sd_bus_message*, const char*, va_list)>("sd_bus_message_appendv");
-    if (!real) return -ENOSYS;
-    va_list ap;
-    va_start(ap, types);
-    const int r = real(m, types, ap);
-    va_end(ap);
-    return r;
-}
+SD_FORWARD_MESSAGE_VA(sd_bus_message_read, sd_bus_message_readv)
+SD_FORWARD_MESSAGE_VA(sd_bus_message_append, sd_bus_message_appendv)
 
 extern "C" int sd_bus_call_method(sd_bus* bus, const char* destination, const char* path,
                                   const char* interface, const char* member, sd_bus_error* ret_error,
                                   sd_bus_message** reply, const char* types, ...) {
     static const auto real =
-        Resolve<int (*)(sd_bus*, const char*, const char*, const char*, const char*, sd_bus_error*,
-                        sd_bus_message**, const char*, va_list)>("sd_bus_call_methodv");
+        platform::ResolveIn<int (*)(sd_bus*, const char*, const char*, const char*, const char*,
+                                    sd_bus_error*, sd_bus_message**, const char*, va_list)>(
+            Systemd(), "sd_bus_call_methodv");
     if (!real) return -ENOSYS;
     va_list ap;
     va_start(ap, types);
