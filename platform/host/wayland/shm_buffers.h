@@ -87,6 +87,7 @@ private:
     int height_;
     void* data_ = nullptr;
     std::size_t size_ = 0;
+    int fd_ = -1;  // the memory's file, open while the buffer is
     wl_buffer* buffer_ = nullptr;
     bool held_ = false;
     gdi::Damage stale_;
