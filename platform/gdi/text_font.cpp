@@ -257,15 +257,7 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
                              by + line->rows <= cell_bottom;
         std::vector<RowBand> left_over;
         if (CopyLineInk(*s, bx, by, *line, in_cell, &left_over)) {
-            for (const RowBand& band : left_over) {
-                std::int64_t pen = x;
-                for (const char ch : text) {
-                    const unsigned char c = static_cast<unsigned char>(ch);
-                    const Glyph& g = glyphs_[c];
-                    DrawGlyph(*s, pen + g.left, baseline - g.top, c, color, false, &band);
-                    pen += g.advance;
-                }
-            }
+            for (const RowBand& band : left_over) DrawGlyphs(*s, x, baseline, text, color, &band);
             return size;
         }
     }
@@ -283,6 +275,16 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
         pen += g.advance;
     }
     return size;
+}
+
+void FtSizedFont::DrawGlyphs(Surface& s, std::int64_t pen, std::int64_t baseline, std::string_view text,
+                             Pixel color, const RowBand* band) const {
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        const Glyph& g = glyphs_[c];
+        DrawGlyph(s, pen + g.left, baseline - g.top, c, color, false, band);
+        pen += g.advance;
+    }
 }
 
 const LineInk* FtSizedFont::ComposedLine(std::string_view text, Pixel color) const {
@@ -314,13 +316,7 @@ const LineInk* FtSizedFont::ComposedLine(std::string_view text, Pixel color) con
     SurfacePtr block = Surface::Create(static_cast<int>(width), static_cast<int>(rows));
     if (!block) return nullptr;
     std::fill(block->pixels().begin(), block->pixels().end(), kWhite);
-    pen = 0;
-    for (const char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        const Glyph& g = glyphs_[c];
-        DrawGlyph(*block, pen + g.left - left, metrics_.ascent - g.top - top, c, color, false);
-        pen += g.advance;
-    }
+    DrawGlyphs(*block, -left, metrics_.ascent - top, text, color, nullptr);
     LineInk ink;
     ink.left = left;
     ink.top = top;

@@ -99,8 +99,13 @@ private:
     // Only rows [band.top, band.bottom) when `band` is given.
     void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color, bool on_white,
                    const RowBand* band = nullptr) const;
-    // The line over white, composed at its first draw; null when it is not
-    // kept (too large, a glyph too large to cache, or caching off).
+    // Every glyph of text in turn from the pen's start on the baseline, none
+    // on white; only rows [band.top, band.bottom) when `band` is given.
+    void DrawGlyphs(Surface& s, std::int64_t pen, std::int64_t baseline, std::string_view text, Pixel color,
+                    const RowBand* band) const;
+    // The line over white, composed at its second draw; null when it is not
+    // kept (drawn once so far, too large, a glyph too large to cache, or
+    // caching off).
     const LineInk* ComposedLine(std::string_view text, Pixel color) const;
     // Loads and renders c at this size; fills *g's metrics and
     // *coverage (top row first). Returns false when there is no ink.
