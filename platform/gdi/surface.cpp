@@ -40,6 +40,14 @@ Surface::Surface(int width, int height)
         Tag(0, height, TagOf(std::vector<Pixel>(static_cast<std::size_t>(width), 0)));
 }
 
+// Nothing is known of the caller's pixels, so no row is tagged.
+Surface::Surface(Pixel* pixels, int width, int height)
+    : width_(width),
+      height_(height),
+      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+              ZeroedAllocator<Pixel>(pixels, static_cast<std::size_t>(width) *
+                                                 static_cast<std::size_t>(height) * sizeof(Pixel))) {}
+
 std::uint8_t Surface::TagOf(const std::vector<Pixel>& image) const {
     for (std::size_t i = 0; i < tag_images_.size(); ++i) {
         if (tag_images_[i] == image) return static_cast<std::uint8_t>(i + 1);
@@ -109,6 +117,17 @@ std::shared_ptr<Surface> Surface::Create(int width, int height, std::string* err
         return nullptr;
     }
     return std::shared_ptr<Surface>(new Surface(width, height));
+}
+
+std::shared_ptr<Surface> Surface::CreateOver(Pixel* pixels, int width, int height, std::string* error) {
+    // A size Create refuses is refused here too, with the same reason.
+    if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension)
+        return Create(width, height, error);
+    if (!pixels && width > 0 && height > 0) {
+        if (error) *error = "surface without pixels refused";
+        return nullptr;
+    }
+    return std::shared_ptr<Surface>(new Surface(pixels, width, height));
 }
 
 void Surface::AddColumn(int x, int top, int bottom, Pixel color) {

@@ -47,6 +47,11 @@ public:
     // Returns null and fills *error when the size is negative or too large.
     // A 0 x 0 surface is valid and has no pixels.
     static std::shared_ptr<Surface> Create(int width, int height, std::string* error = nullptr);
+    // A surface over width x height pixels the caller owns (row after row, no
+    // padding), drawn in place; they are taken as they are. The caller keeps
+    // them mapped until the surface is gone. Null for a size Create refuses.
+    static std::shared_ptr<Surface> CreateOver(Pixel* pixels, int width, int height,
+                                               std::string* error = nullptr);
     // A surface over shared pixels, copied only when first written.
     static std::shared_ptr<Surface> CreateSharing(std::shared_ptr<const SharedPixels> pixels);
     // The shared pixels this surface still reads, or null once it has its own.
@@ -139,6 +144,7 @@ private:
     };
 
     Surface(int width, int height);
+    Surface(Pixel* pixels, int width, int height);
     explicit Surface(std::shared_ptr<const SharedPixels> shared);
     const Pixel* data() const { return shared_ ? shared_->pixels.data() : pixels_.data(); }
     // Every writing accessor takes the pixels over first.

@@ -52,6 +52,11 @@ public:
     // call, so the last presented screen can be read back, and the next
     // frame need only be composed where it differs.
     virtual gdi::Surface* ScreenBuffer(int width, int height) = 0;
+    // True when the last ScreenBuffer call returned another buffer than the
+    // call before, holding that call's picture: the host moved it (a buffer
+    // the desktop still reads is not drawn into). Any other new buffer is
+    // taken to hold nothing of the picture.
+    virtual bool ScreenBufferMoved() const { return false; }
     // Shows what was composed into the screen buffer. Only the pixels in
     // damage (within the buffer; maybe empty) changed since the last call.
     virtual void Present(const gdi::Rect& damage) = 0;

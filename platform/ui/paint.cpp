@@ -147,15 +147,15 @@ void Present() {
     if (!screen) return;
     CollectSurfaceDamage(s);
     const gdi::Rect bounds = gdi::BoundsOf(*screen);
-    // A new buffer has nothing in common with what the host shows.
-    const bool whole = screen != s.last_screen || screen->width() != s.last_screen_width ||
-                       screen->height() != s.last_screen_height;
-    if (whole) {
-        s.screen_damage.Add(bounds);
-        s.last_screen = screen;
-        s.last_screen_width = screen->width();
-        s.last_screen_height = screen->height();
-    }
+    // A new buffer has nothing in common with what the host shows, unless
+    // the host moved the picture into it.
+    const bool same = screen == s.last_screen || s.host->ScreenBufferMoved();
+    const bool whole =
+        !same || screen->width() != s.last_screen_width || screen->height() != s.last_screen_height;
+    if (whole) s.screen_damage.Add(bounds);
+    s.last_screen = screen;
+    s.last_screen_width = screen->width();
+    s.last_screen_height = screen->height();
     const gdi::Rect area = s.screen_damage.Take(bounds);
     // Of the area composed again, only the pixels that changed are shown again.
     gdi::Rect changed;

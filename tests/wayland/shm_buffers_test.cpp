@@ -1,14 +1,18 @@
 // The Wayland host's shared-memory buffers against a real compositor's
 // wl_shm: a buffer made ahead keeps what is written into it while its memory
-// is faulted in, and the buffer of the last commit is the one a re-commit
-// without a new picture reuses, only at its own size.
+// is faulted in, the buffer of the last commit is the one a re-commit
+// without a new picture reuses, only at its own size, and the picture is
+// composed in a buffer the compositor does not hold, keeping all it shows.
 #include "platform/host/wayland/shm_buffers.h"
 
 #include <gtest/gtest.h>
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "tests/wayland/compositor.h"
 
@@ -99,6 +103,91 @@ TEST_F(ShmBuffersTest, TheLastCommittedBufferIsFoundOnlyAtItsSize) {
     EXPECT_EQ(buffers.LastCommitted(64, 48), a);
     b->TakeForCommit();
     EXPECT_EQ(buffers.LastCommitted(64, 48), b);
+}
+
+// Fills rows [top, bottom) of the picture with colour, and reports them as
+// changed, as the framework and the host do for each frame.
+void DrawBand(host::wayland::ShmBuffers& buffers, gdi::Surface& picture, int top, int bottom,
+              gdi::Pixel colour) {
+    gdi::Pixel* rows = picture.rows(top, bottom);
+    std::fill(rows, rows + static_cast<std::size_t>(bottom - top) * picture.width(), colour);
+    buffers.AddDamage({0, top, picture.width(), bottom});
+}
+
+std::size_t Differing(const gdi::Surface& a, const std::vector<gdi::Pixel>& expected) {
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) wrong += std::as_const(a).pixels()[i] != expected[i];
+    return wrong;
+}
+
+TEST_F(ShmBuffersTest, APictureTheCompositorHoldsMovesWithAllItShowsAndIsNeverDrawnInto) {
+    host::wayland::ShmBuffers buffers(client_.shm);
+    constexpr int kWidth = 64, kHeight = 48;
+    std::vector<gdi::Pixel> expected(static_cast<std::size_t>(kWidth) * kHeight, 0);
+    std::vector<const gdi::Surface*> held;       // the pictures of committed buffers
+    std::vector<std::vector<gdi::Pixel>> shown;  // what each showed when committed
+    const auto band = [&](gdi::Surface& picture, int top, int bottom, gdi::Pixel colour) {
+        DrawBand(buffers, picture, top, bottom, colour);
+        std::fill(expected.begin() + top * kWidth, expected.begin() + bottom * kWidth, colour);
+    };
+
+    bool moved = true;
+    gdi::Surface* picture = buffers.PictureFor(kWidth, kHeight, &moved);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_FALSE(moved);
+    band(*picture, 0, kHeight, 0x102030);
+    // Three frames committed in turn: nothing is released, so each goes into
+    // the next free buffer, which first takes the picture over.
+    for (int frame = 1; frame <= 3; ++frame) {
+        host::wayland::ShmBuffer* committed = buffers.TakeComposedInPlace();
+        ASSERT_NE(committed, nullptr) << frame;
+        EXPECT_EQ(committed->picture(), picture);
+        EXPECT_EQ(Differing(*committed->picture(), expected), 0u) << frame;
+        ASSERT_NE(committed->TakeForCommit(), nullptr);
+        held.push_back(committed->picture());
+        shown.push_back(expected);
+
+        gdi::Surface* next = buffers.PictureFor(kWidth, kHeight, &moved);
+        ASSERT_NE(next, nullptr) << frame;
+        EXPECT_TRUE(moved) << frame;
+        EXPECT_EQ(std::find(held.begin(), held.end(), next), held.end()) << "drew into a held buffer";
+        EXPECT_EQ(Differing(*next, expected), 0u) << "frame " << frame << " lost the picture";
+        picture = next;
+        band(*picture, frame * 10, frame * 10 + 4, 0xFF0000 + static_cast<gdi::Pixel>(frame));
+    }
+    // All three held: the picture went into memory of our own, which has no
+    // buffer to commit in place and stays the picture.
+    EXPECT_EQ(buffers.TakeComposedInPlace(), nullptr);
+    EXPECT_EQ(buffers.PictureFor(kWidth, kHeight, &moved), picture);
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(Differing(*picture, expected), 0u);
+    // The held buffers still hold what they had when committed.
+    for (std::size_t i = 0; i < held.size(); ++i) EXPECT_EQ(Differing(*held[i], shown[i]), 0u) << i;
+
+    // Another size is a new picture.
+    gdi::Surface* other = buffers.PictureFor(kHeight, kWidth, &moved);
+    ASSERT_NE(other, nullptr);
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(other->width(), kHeight);
+}
+
+TEST_F(ShmBuffersTest, APictureComposedInPlaceIsWrittenOutBeforeItIsCommitted) {
+    host::wayland::ShmBuffers buffers(client_.shm);
+    bool moved = false;
+    gdi::Surface* picture = buffers.PictureFor(32, 16, &moved);
+    ASSERT_NE(picture, nullptr);
+    // A whole-surface fill and columns wait in the surface until read.
+    picture->Fill(0x00FF00);
+    picture->AddColumn(3, 0, 16, 0x0000FF);
+    buffers.AddDamage({0, 0, 32, 16});
+    host::wayland::ShmBuffer* committed = buffers.TakeComposedInPlace();
+    ASSERT_NE(committed, nullptr);
+    std::size_t wrong = 0;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 32; ++x)
+            wrong += committed->pixels()[y * 32 + x] != (x == 3 ? 0x0000FFu : 0x00FF00u);
+    }
+    EXPECT_EQ(wrong, 0u);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <utility>
 
 #include "platform/background_jobs.h"
 
@@ -25,6 +27,7 @@ ShmBuffer* ShmBuffers::Acquire(int width, int height) {
     std::erase_if(buffers_, [&](const std::unique_ptr<ShmBuffer>& b) {
         const bool drop = !b->held() && (b->width() != width || b->height() != height);
         if (drop && b.get() == last_committed_) last_committed_ = nullptr;
+        if (drop && b.get() == picture_buffer_) picture_buffer_ = nullptr;
         return drop;
     });
     for (auto& b : buffers_) {
@@ -56,6 +59,68 @@ void ShmBuffers::AddDamage(const gdi::Rect& area) {
     for (auto& b : buffers_) b->stale_.Add(area);
 }
 
+gdi::Surface* ShmBuffers::Picture() const {
+    return picture_buffer_ ? picture_buffer_->picture() : own_picture_.get();
+}
+
+gdi::Surface* ShmBuffers::PictureFor(int width, int height, bool* moved) {
+    *moved = false;
+    gdi::Surface* now = Picture();
+    if (!now || now->width() != width || now->height() != height) {
+        picture_buffer_ = nullptr;
+        own_picture_.reset();
+        AddDamage({0, 0, width, height});
+        ShmBuffer* free_buffer = Acquire(width, height);
+        if (free_buffer && free_buffer->picture()) {
+            picture_buffer_ = free_buffer;
+        } else {
+            own_picture_ = gdi::Surface::Create(width, height);
+        }
+        return Picture();
+    }
+    if (picture_buffer_ && !picture_buffer_->held()) return now;
+    ShmBuffer* free_buffer = Acquire(width, height);
+    if (free_buffer && free_buffer->picture()) {
+        CopyPicture(*now, *free_buffer->picture(), free_buffer->TakeStale());
+        picture_buffer_ = free_buffer;
+        own_picture_.reset();
+        *moved = true;
+        return Picture();
+    }
+    if (own_picture_) return now;
+    gdi::SurfacePtr own = gdi::Surface::Create(width, height);
+    if (!own) return nullptr;  // the held buffer must not be drawn into either
+    CopyPicture(*now, *own, {0, 0, width, height});
+    picture_buffer_ = nullptr;
+    own_picture_ = std::move(own);
+    *moved = true;
+    return Picture();
+}
+
+ShmBuffer* ShmBuffers::TakeComposedInPlace() {
+    if (!picture_buffer_ || picture_buffer_->held()) return nullptr;
+    // The compositor reads the memory itself: whatever the surface still
+    // keeps waiting is written out first.
+    std::as_const(*picture_buffer_->picture()).pixels();
+    picture_buffer_->TakeStale();  // it is the picture
+    return picture_buffer_;
+}
+
+void CopyPicture(const gdi::Surface& from, gdi::Surface& to, const gdi::Rect& area) {
+    if (area.IsEmpty()) return;
+    const auto top = static_cast<int>(area.top);
+    const auto bottom = static_cast<int>(area.bottom);
+    const std::size_t bytes = static_cast<std::size_t>(area.Width()) * sizeof(gdi::Pixel);
+    const gdi::Pixel* in = from.rows(top, bottom);
+    gdi::Pixel* out = to.rows(top, bottom);
+    const auto stride = static_cast<std::size_t>(from.width());
+    for (int y = top; y < bottom; ++y) {
+        const std::size_t at =
+            static_cast<std::size_t>(y - top) * stride + static_cast<std::size_t>(area.left);
+        std::memcpy(out + at, in + at, bytes);
+    }
+}
+
 void ShmBuffers::Released(ShmBuffer* buffer) {
     buffer->held_ = false;
     if (on_release_) on_release_(release_data_);
@@ -85,10 +150,12 @@ ShmBuffer::ShmBuffer(ShmBuffers* owner, int width, int height)
     wl_shm_pool_destroy(pool);
     static const wl_buffer_listener listener = {&ShmBuffer::OnRelease};
     if (buffer_) wl_buffer_add_listener(buffer_, &listener, this);
+    if (buffer_) picture_ = gdi::Surface::CreateOver(pixels(), width, height);
 }
 
 ShmBuffer::~ShmBuffer() {
     FinishPrefault();
+    picture_.reset();
     if (buffer_) wl_buffer_destroy(buffer_);
     if (data_) munmap(data_, size_);
     if (fd_ >= 0) close(fd_);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gdi/damage.h"
+#include "platform/gdi/surface.h"
 
 struct wl_buffer;
 struct wl_shm;
@@ -41,6 +42,22 @@ public:
     // date there until it is next drawn.
     void AddDamage(const gdi::Rect& area);
 
+    // The surface the next picture is composed in, width x height; null
+    // when none can be had. At the size of the last it holds the last
+    // picture: the buffer that has it while the compositor does not hold
+    // that buffer, else a free buffer brought up to date where it is stale,
+    // else, while every buffer is held, memory of our own. *moved tells
+    // whether it is another surface than the last call's. A new size starts
+    // a new picture, which no buffer holds any of. A buffer the compositor
+    // holds is never handed out for drawing.
+    gdi::Surface* PictureFor(int width, int height, bool* moved);
+    // The surface of the last PictureFor, or null.
+    gdi::Surface* Picture() const;
+    // The buffer the picture was composed in, ready to commit as it is,
+    // when the compositor does not hold it; else null (the picture must be
+    // copied into a buffer).
+    ShmBuffer* TakeComposedInPlace();
+
 private:
     friend class ShmBuffer;
     void Released(ShmBuffer* buffer);
@@ -50,7 +67,15 @@ private:
     void (*on_release_)(void*) = nullptr;
     void* release_data_ = nullptr;
     ShmBuffer* last_committed_ = nullptr;
+    // Where the picture is: in a buffer, or else in memory of our own.
+    ShmBuffer* picture_buffer_ = nullptr;
+    gdi::SurfacePtr own_picture_;
 };
+
+// The pixels of area (inside both) from one surface into another of the
+// same size, through the surfaces' accessors, so that nothing either still
+// keeps waiting or knows of its rows goes stale.
+void CopyPicture(const gdi::Surface& from, gdi::Surface& to, const gdi::Rect& area);
 
 class ShmBuffer {
 public:
@@ -65,6 +90,9 @@ public:
     int height() const { return height_; }
     // 0x00RRGGBB words, row after row, no padding.
     std::uint32_t* pixels() { return static_cast<std::uint32_t*>(data_); }
+    // The same pixels as a surface to compose a picture in, while the
+    // compositor does not hold the buffer; null when !ok().
+    gdi::Surface* picture() { return picture_.get(); }
     // The compositor has it from the next commit until it releases it.
     wl_buffer* TakeForCommit();
     bool held() const { return held_; }
@@ -91,6 +119,7 @@ private:
     wl_buffer* buffer_ = nullptr;
     bool held_ = false;
     gdi::Damage stale_;
+    gdi::SurfacePtr picture_;
     std::future<void> prefault_;
 };
 

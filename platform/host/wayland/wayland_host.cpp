@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "platform/host/wayland/shm_buffers.h"
@@ -66,7 +67,8 @@ struct WaylandHost::Impl {
     wayland::ScalePlan plan;
     bool warned_inexact = false;
 
-    gdi::SurfacePtr buffer;
+    // The last ScreenBuffer call moved the picture into another surface.
+    bool picture_moved = false;
     bool visible = false;
     bool present_pending = false;
     // What changed in the picture since the last commit; the next commit
@@ -106,6 +108,8 @@ struct WaylandHost::Impl {
     }
 
     wayland::Output* Target() const { return outputs->FindGlobal(target); }
+
+    gdi::Surface* Picture() const { return buffers ? buffers->Picture() : nullptr; }
 
     // --- registry ---
     static void Global(void* data, wl_registry* registry, uint32_t name, const char* interface,
@@ -195,7 +199,7 @@ struct WaylandHost::Impl {
         if (beyond_mode) screen::AnnounceDisplayChange();
         display_changed = true;
         WarnWhenInexact();
-        if (buffer) PresentWhole();
+        if (Picture()) PresentWhole();
     }
 
     // --- surface ---
@@ -222,7 +226,7 @@ struct WaylandHost::Impl {
             m.logical_width = m.pending_width;
             m.logical_height = m.pending_height;
         }
-        if (m.visible && m.buffer) m.PresentWhole();
+        if (m.visible && m.Picture()) m.PresentWhole();
     }
 
     static void PreferredScale(void* data, wp_fractional_scale_v1*, uint32_t scale) {
@@ -232,7 +236,7 @@ struct WaylandHost::Impl {
         screen::AnnounceDisplayChange();
         m.display_changed = true;
         m.WarnWhenInexact();
-        if (m.visible && m.buffer) m.PresentWhole();
+        if (m.visible && m.Picture()) m.PresentWhole();
     }
 
     bool MakeWindow(std::string* error) {
@@ -302,13 +306,14 @@ struct WaylandHost::Impl {
         Present();
     }
 
-    // Commits the picture in a buffer the compositor does not hold, after
-    // bringing that buffer up to date where the picture changed since it
-    // was last drawn.
+    // Commits the picture: the buffer it was composed in, or else a buffer
+    // the compositor does not hold, brought up to date where the picture
+    // changed since it was last drawn.
     void Present() {
-        if (!buffer || !visible || !surface) return;
-        const int w = buffer->width();
-        const int h = buffer->height();
+        gdi::Surface* picture = Picture();
+        if (!picture || !visible || !surface) return;
+        const int w = picture->width();
+        const int h = picture->height();
         if (w <= 0 || h <= 0) return;
         if (!configured) {
             present_pending = true;
@@ -325,6 +330,7 @@ struct WaylandHost::Impl {
         // Shown again as it is (a configure, a scale change): the buffer of
         // the last commit still holds the picture; no other buffer, no copy.
         wayland::ShmBuffer* target_buffer = unchanged ? buffers->LastCommitted(w, h) : nullptr;
+        if (!target_buffer) target_buffer = buffers->TakeComposedInPlace();
         if (!target_buffer) {
             target_buffer = buffers->Acquire(w, h);
             if (!target_buffer) {  // all held by the compositor: again on a release
@@ -363,7 +369,11 @@ struct WaylandHost::Impl {
     // The pixels of area (inside both, same size) from the picture into target.
     void CopyInto(wayland::ShmBuffer& target, const gdi::Rect& area) {
         if (area.IsEmpty()) return;
-        const gdi::Surface& from = *buffer;
+        if (target.picture()) {
+            wayland::CopyPicture(*Picture(), *target.picture(), area);
+            return;
+        }
+        const gdi::Surface& from = *Picture();
         const std::size_t bytes = static_cast<std::size_t>(area.Width()) * sizeof(gdi::Pixel);
         for (std::int64_t y = area.top; y < area.bottom; ++y) {
             std::uint32_t* out = target.pixels() + y * target.width() + area.left;
@@ -373,8 +383,9 @@ struct WaylandHost::Impl {
 
     // Pointer positions arrive in the surface's logical units.
     void MapPointer(double sx, double sy, int* x, int* y) const {
-        const int w = buffer ? buffer->width() : 0;
-        const int h = buffer ? buffer->height() : 0;
+        const gdi::Surface* picture = Picture();
+        const int w = picture ? picture->width() : 0;
+        const int h = picture ? picture->height() : 0;
         *x = wayland::SurfaceToBuffer(sx, w, plan.surface_width);
         *y = wayland::SurfaceToBuffer(sy, h, plan.surface_height);
     }
@@ -542,13 +553,16 @@ bool WaylandHost::WaitEvent(Event& event) {
 
 gdi::Surface* WaylandHost::ScreenBuffer(int width, int height) {
     Impl& m = *impl_;
-    if (!m.buffer || m.buffer->width() != width || m.buffer->height() != height) {
-        m.buffer = gdi::Surface::Create(width, height);
-        // A new picture: no buffer holds any of it yet.
-        if (m.buffers) m.buffers->AddDamage({0, 0, width, height});
-        m.commit_whole = true;
-    }
-    return m.buffer.get();
+    m.picture_moved = false;
+    if (!m.buffers) return nullptr;
+    const gdi::Surface* now = m.Picture();
+    // A new picture is committed whole.
+    if (!now || now->width() != width || now->height() != height) m.commit_whole = true;
+    return m.buffers->PictureFor(width, height, &m.picture_moved);
+}
+
+bool WaylandHost::ScreenBufferMoved() const {
+    return impl_->picture_moved;
 }
 
 void WaylandHost::Present(const gdi::Rect& damage) {
@@ -573,7 +587,7 @@ void WaylandHost::WindowPlaced(const WindowPlacement& placement) {
         return;
     }
     if (!m.configured) wl_surface_commit(m.surface);
-    if (m.buffer) m.PresentWhole();
+    if (m.Picture()) m.PresentWhole();
 }
 
 }  // namespace host

@@ -45,6 +45,7 @@ public:
 
     bool WaitEvent(Event& event) override;
     gdi::Surface* ScreenBuffer(int width, int height) override;
+    bool ScreenBufferMoved() const override;
     void Present(const gdi::Rect& damage) override;
     void WindowPlaced(const WindowPlacement& placement) override;
 

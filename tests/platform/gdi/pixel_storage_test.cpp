@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "platform/gdi/surface.h"
@@ -65,6 +66,35 @@ TEST(PixelStorage, EmptySurfacesHaveNoPixels) {
         ASSERT_TRUE(s);
         EXPECT_TRUE(s->pixels().empty());
     }
+}
+
+TEST(PixelStorage, ASurfaceOverTheCallersPixelsDrawsInThemAsTheyAre) {
+    constexpr int kWidth = 40, kHeight = 30;
+    std::vector<gdi::Pixel> memory(static_cast<std::size_t>(kWidth) * kHeight, 0x123456);
+    memory[5] = 0xABCDEF;
+    {
+        auto s = gdi::Surface::CreateOver(memory.data(), kWidth, kHeight);
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->pixels().data(), memory.data());
+        EXPECT_EQ(s->at(5, 0), 0xABCDEFu);  // not zeroed
+        EXPECT_EQ(s->at(6, 0), 0x123456u);
+        // A run of columns over every row: the rows are not known to hold
+        // anything, so what lies beside the columns stays.
+        for (int x = 10; x < 20; ++x) s->AddColumn(x, 0, kHeight, 0xFF0000);
+        EXPECT_EQ(s->at(9, 17), 0x123456u);
+        EXPECT_EQ(s->at(15, 17), 0xFF0000u);
+        EXPECT_EQ(memory[17 * kWidth + 15], 0xFF0000u);
+        // A copy of its pixels has memory of its own.
+        gdi::PixelVector copy = s->pixels();
+        copy[0] = 0;
+        EXPECT_EQ(memory[0], 0x123456u);
+    }
+    // The surface is gone and the memory is the caller's still.
+    EXPECT_EQ(memory[17 * kWidth + 15], 0xFF0000u);
+    EXPECT_EQ(gdi::Surface::CreateOver(nullptr, 4, 4), nullptr);
+    std::string error;
+    EXPECT_EQ(gdi::Surface::CreateOver(memory.data(), -1, 4, &error), nullptr);
+    EXPECT_FALSE(error.empty());
 }
 
 }  // namespace
