@@ -52,17 +52,21 @@ int main(int argc, char** argv) {
     gdi::text::StartFontSetup();
     std::string error;
     if (Set("WAYLAND_DISPLAY")) {
-        std::string monitor;
-        if (const auto status = adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor)) {
-            return *status;
-        }
-        // The screen driver's connection runs while the compositor is asked
-        // for the window.
-        std::future<adjust::OpenedDriver> driver = adjust::StartOpeningDriver(monitor);
         host::WaylandHost wayland;
-        if (wayland.Open(kProgram, monitor, &error))
-            return adjust::RunOnWayland(wayland, std::move(driver), kProgram, argv[0]);
-        driver.wait();  // it reads WAYLAND_DISPLAY, which may go below
+        // The monitors are read over the window's own connection.
+        if (wayland.Connect(&error)) {
+            std::string monitor;
+            if (const auto status =
+                    adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor, wayland.Display())) {
+                return *status;
+            }
+            // The screen driver's connection runs while the compositor is
+            // asked for the window.
+            std::future<adjust::OpenedDriver> driver = adjust::StartOpeningDriver(monitor);
+            if (wayland.Open(kProgram, monitor, &error))
+                return adjust::RunOnWayland(wayland, std::move(driver), kProgram, argv[0]);
+            driver.wait();  // it reads WAYLAND_DISPLAY, which may go below
+        }
         if (wayland.Connected() || !Set("DISPLAY")) {
             std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
             return 1;

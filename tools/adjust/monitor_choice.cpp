@@ -45,7 +45,7 @@ std::optional<int> ChooseMonitor(std::span<const screen::Monitor> monitors, cons
     return std::nullopt;
 }
 
-bool ReadWaylandMonitors(std::vector<screen::Monitor>* monitors, std::string* error) {
+bool ReadWaylandMonitors(std::vector<screen::Monitor>* monitors, std::string* error, wl_display* display) {
     monitors->clear();
     // GNOME names its monitors on the session bus only.
     if (screen::GnomeScreenDriver::Offered()) {
@@ -54,14 +54,15 @@ bool ReadWaylandMonitors(std::vector<screen::Monitor>* monitors, std::string* er
         *monitors = screen::gnome::MonitorsOf(gnome.State());
         return true;
     }
-    return screen::wayland::ReadMonitors({}, monitors, error);
+    if (display) return screen::wayland::ReadMonitors(display, monitors, error);
+    return screen::wayland::ReadMonitors(std::string(), monitors, error);
 }
 
-std::optional<int> ChooseWaylandMonitor(const std::string& requested, std::ostream& err,
-                                        std::string* chosen) {
+std::optional<int> ChooseWaylandMonitor(const std::string& requested, std::ostream& err, std::string* chosen,
+                                        wl_display* display) {
     std::vector<screen::Monitor> monitors;
     std::string error;
-    if (!ReadWaylandMonitors(&monitors, &error)) {
+    if (!ReadWaylandMonitors(&monitors, &error, display)) {
         *chosen = requested;
         return std::nullopt;
     }

@@ -9,6 +9,8 @@
 
 #include "platform/screen/monitor.h"
 
+struct wl_display;
+
 namespace adjust {
 
 // The monitor named `requested`, or with an empty request the default one
@@ -22,12 +24,17 @@ std::optional<int> ChooseMonitor(std::span<const screen::Monitor> monitors, cons
 
 // The monitors of the Wayland desktop in $WAYLAND_DISPLAY: from GNOME's
 // DisplayConfig where the session bus offers it, else from the compositor's
-// outputs. False with the reason in `error` when neither answers.
-bool ReadWaylandMonitors(std::vector<screen::Monitor>* monitors, std::string* error);
+// outputs, over `display` when given (a connection to it that stays open),
+// else over a connection of their own. False with the reason in `error`
+// when neither answers.
+bool ReadWaylandMonitors(std::vector<screen::Monitor>* monitors, std::string* error,
+                         wl_display* display = nullptr);
 
-// ChooseMonitor among the Wayland desktop's monitors. When they cannot be
-// read, the request stands as it is and whoever opens the output decides.
-std::optional<int> ChooseWaylandMonitor(const std::string& requested, std::ostream& err, std::string* chosen);
+// ChooseMonitor among the Wayland desktop's monitors, read as above. When
+// they cannot be read, the request stands as it is and whoever opens the
+// output decides.
+std::optional<int> ChooseWaylandMonitor(const std::string& requested, std::ostream& err, std::string* chosen,
+                                        wl_display* display = nullptr);
 
 // --list-monitors [--json]: the monitors of the Wayland desktop in
 // $WAYLAND_DISPLAY (from GNOME's DisplayConfig where the session bus offers

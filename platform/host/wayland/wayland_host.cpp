@@ -432,9 +432,9 @@ WaylandHost::WaylandHost() : impl_(std::make_unique<Impl>()) {}
 
 WaylandHost::~WaylandHost() = default;
 
-bool WaylandHost::Open(const std::string& program, const std::string& output_name, std::string* error) {
+bool WaylandHost::Connect(std::string* error) {
     Impl& m = *impl_;
-    m.program = program;
+    if (m.display) return true;
     m.display = wl_display_connect(nullptr);
     if (!m.display) {
         const char* name = std::getenv("WAYLAND_DISPLAY");
@@ -444,6 +444,17 @@ bool WaylandHost::Open(const std::string& program, const std::string& output_nam
         }
         return false;
     }
+    return true;
+}
+
+wl_display* WaylandHost::Display() const {
+    return impl_->display;
+}
+
+bool WaylandHost::Open(const std::string& program, const std::string& output_name, std::string* error) {
+    Impl& m = *impl_;
+    m.program = program;
+    if (!Connect(error)) return false;
     m.seat = std::make_unique<wayland::Seat>(
         [&m](const Event& e) { m.events.push_back(e); },
         [&m](double sx, double sy, int* x, int* y) { m.MapPointer(sx, sy, x, y); });

@@ -12,6 +12,8 @@
 #include "platform/host/event_source.h"
 #include "platform/host/host.h"
 
+struct wl_display;
+
 namespace host {
 
 class WaylandHost final : public Host {
@@ -23,13 +25,18 @@ public:
     WaylandHost(const WaylandHost&) = delete;
     WaylandHost& operator=(const WaylandHost&) = delete;
 
-    // Connects to $WAYLAND_DISPLAY and makes the window on the output named
+    // Connects to $WAYLAND_DISPLAY; false with the reason in `error`.
+    bool Connect(std::string* error);
+    // Connects unless Connect did, and makes the window on the output named
     // `output_name` (empty: the first output); false with the reason in
     // `error`. `program` names the window and starts the lines it prints.
     bool Open(const std::string& program, const std::string& output_name, std::string* error);
 
     // The connection was made (Open may still have failed after it).
     bool Connected() const;
+    // The connection, for others to read on an event queue of their own
+    // (null before Connect).
+    wl_display* Display() const;
     // The output the window is on, as the compositor names it.
     std::string OutputName() const;
 

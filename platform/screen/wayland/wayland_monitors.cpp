@@ -31,6 +31,9 @@ struct Output {
 
 struct Reader {
     wl_display* display = nullptr;
+    bool own_display = false;
+    wl_event_queue* queue = nullptr;
+    wl_display* wrapper = nullptr;  // the display's requests, their objects' events on `queue`
     wl_registry* registry = nullptr;
     zwlr_output_manager_v1* manager = nullptr;
     std::vector<std::unique_ptr<Output>> outputs;  // wl_output's
@@ -41,12 +44,24 @@ struct Reader {
             for (auto& [mode, unused] : h->modes) zwlr_output_mode_v1_destroy(mode);
             if (h->head) zwlr_output_head_v1_destroy(h->head);
         }
+        // On a connection that stays, the compositor is told to stop
+        // describing the outputs to these objects.
         for (auto& o : outputs) {
-            if (o->output) wl_output_destroy(o->output);
+            if (!o->output) continue;
+            if (wl_output_get_version(o->output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
+                wl_output_release(o->output);
+            } else {
+                wl_output_destroy(o->output);
+            }
         }
-        if (manager) zwlr_output_manager_v1_destroy(manager);
+        if (manager) {
+            zwlr_output_manager_v1_stop(manager);
+            zwlr_output_manager_v1_destroy(manager);
+        }
         if (registry) wl_registry_destroy(registry);
-        if (display) wl_display_disconnect(display);
+        if (wrapper) wl_proxy_wrapper_destroy(wrapper);
+        if (queue) wl_event_queue_destroy(queue);
+        if (display && own_display) wl_display_disconnect(display);
     }
 };
 
@@ -192,22 +207,20 @@ void GlobalRemove(void*, wl_registry*, std::uint32_t) {}
 
 constexpr wl_registry_listener kRegistryListener = {Global, GlobalRemove};
 
-}  // namespace
-
-bool ReadMonitors(const std::string& display_name, std::vector<Monitor>* monitors, std::string* error,
-                  const std::string& drm_dir) {
-    monitors->clear();
-    Reader reader;
-    reader.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
-    if (!reader.display) {
-        *error = "cannot connect to the Wayland display";
+// Reads the outputs with reader.display set; false with `error` set.
+bool Read(Reader& reader, std::vector<Monitor>* monitors, std::string* error, const std::string& drm_dir) {
+    reader.queue = wl_display_create_queue(reader.display);
+    reader.wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(reader.display));
+    if (!reader.queue || !reader.wrapper) {
+        *error = "cannot make an event queue for the Wayland display";
         return false;
     }
-    reader.registry = wl_display_get_registry(reader.display);
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(reader.wrapper), reader.queue);
+    reader.registry = wl_display_get_registry(reader.wrapper);
     wl_registry_add_listener(reader.registry, &kRegistryListener, &reader);
     // Globals, then what each bound object sends, then the heads' modes.
     for (int round = 0; round < 3; ++round) {
-        if (wl_display_roundtrip(reader.display) < 0) {
+        if (wl_display_roundtrip_queue(reader.display, reader.queue) < 0) {
             *error = "the Wayland display went away";
             return false;
         }
@@ -254,6 +267,33 @@ bool ReadMonitors(const std::string& display_name, std::vector<Monitor>* monitor
         monitors->push_back(std::move(m));
     }
     return true;
+}
+
+}  // namespace
+
+bool ReadMonitors(const std::string& display_name, std::vector<Monitor>* monitors, std::string* error,
+                  const std::string& drm_dir) {
+    monitors->clear();
+    Reader reader;
+    reader.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
+    reader.own_display = true;
+    if (!reader.display) {
+        *error = "cannot connect to the Wayland display";
+        return false;
+    }
+    return Read(reader, monitors, error, drm_dir);
+}
+
+bool ReadMonitors(wl_display* display, std::vector<Monitor>* monitors, std::string* error,
+                  const std::string& drm_dir) {
+    monitors->clear();
+    if (!display) {
+        *error = "cannot connect to the Wayland display";
+        return false;
+    }
+    Reader reader;
+    reader.display = display;
+    return Read(reader, monitors, error, drm_dir);
 }
 
 }  // namespace screen::wayland

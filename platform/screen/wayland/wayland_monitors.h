@@ -7,6 +7,8 @@
 #include "platform/screen/drm_edid.h"
 #include "platform/screen/monitor.h"
 
+struct wl_display;
+
 namespace screen::wayland {
 
 // Connects to `display_name` (empty: $WAYLAND_DISPLAY) and reads every
@@ -18,6 +20,10 @@ namespace screen::wayland {
 // one, the make, model and serial the compositor reports fill in. False with `error` set when the compositor
 // cannot be reached.
 bool ReadMonitors(const std::string& display_name, std::vector<Monitor>* monitors, std::string* error,
+                  const std::string& drm_dir = kDrmClassPath);
+// The same over a connection the caller made and keeps, on an event queue of
+// its own: nothing the connection's other objects are sent is dispatched.
+bool ReadMonitors(wl_display* display, std::vector<Monitor>* monitors, std::string* error,
                   const std::string& drm_dir = kDrmClassPath);
 
 }  // namespace screen::wayland
