@@ -168,11 +168,14 @@ void ShmBuffer::Prefault() {
     // a fault does), then maps them. Advice only: where the kernel lacks
     // either, the first writes fault instead. In steps: mapping holds the
     // process's memory map, and the drawing thread meanwhile maps and
-    // unmaps its own surfaces.
+    // unmaps its own surfaces. From the last row up: a picture composed
+    // from the top while this still runs faults its first rows in itself
+    // and meets the steps halfway, instead of waiting behind each of them.
     prefault_ = platform::RunInBackground([data = static_cast<char*>(data_), size = size_, fd = fd_] {
         constexpr std::size_t kStep = std::size_t{256} << 10;
-        for (std::size_t at = 0; at < size; at += kStep) {
-            const std::size_t step = std::min(kStep, size - at);
+        for (std::size_t done = 0; done < size; done += kStep) {
+            const std::size_t step = std::min(kStep, size - done);
+            const std::size_t at = size - done - step;
             fallocate(fd, 0, static_cast<off_t>(at), static_cast<off_t>(step));
             if (madvise(data + at, step, MADV_POPULATE_WRITE) != 0) return;
         }
