@@ -63,4 +63,18 @@ gdi::Rect CopyChanges(gdi::Surface& screen, const gdi::Rect& area, const gdi::Su
     return changed;
 }
 
+void CopyAll(gdi::Surface& screen, const gdi::Rect& area, const gdi::Surface& src, std::int64_t src_x,
+             std::int64_t src_y) {
+    if (area.IsEmpty()) return;
+    const std::size_t bytes = static_cast<std::size_t>(area.Width()) * sizeof(gdi::Pixel);
+    const int from_x = static_cast<int>(area.left - src_x);
+    for (std::int64_t y = area.top; y < area.bottom; ++y) {
+        const gdi::Pixel* in = src.row(static_cast<int>(y - src_y)) + from_x;
+        gdi::Pixel* out = screen.RowToOverwrite(static_cast<int>(y), static_cast<int>(area.left),
+                                                static_cast<int>(area.right)) +
+                          area.left;
+        std::memcpy(out, in, bytes);
+    }
+}
+
 }  // namespace ui::detail

@@ -14,4 +14,9 @@ namespace ui::detail {
 gdi::Rect CopyChanges(gdi::Surface& screen, const gdi::Rect& area, const gdi::Surface& src,
                       std::int64_t src_x, std::int64_t src_y);
 
+// Copies the same pixels without reading the screen first, for a screen
+// whose every pixel is shown again anyway.
+void CopyAll(gdi::Surface& screen, const gdi::Rect& area, const gdi::Surface& src, std::int64_t src_x,
+             std::int64_t src_y);
+
 }  // namespace ui::detail

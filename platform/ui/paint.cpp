@@ -31,9 +31,10 @@ std::vector<HWND> ShownWindows() {
 
 // Copies a window and its visible children onto the screen, each clipped to
 // its parent's visible part (clip, in screen coordinates, inside the
-// screen), and adds the screen pixels whose value changed to *changed.
+// screen), and adds the screen pixels whose value changed to *changed;
+// with `whole`, every pixel is shown again, and none is compared.
 void Compose(gdi::Surface& screen, HWND hwnd, std::int64_t origin_x, std::int64_t origin_y, gdi::Rect clip,
-             gdi::Rect* changed) {
+             bool whole, gdi::Rect* changed) {
     Window* w = Find(hwnd);
     if (!w || !(w->style & WS_VISIBLE)) return;
     const gdi::Rect r = gdi::Rect::From(w->rect).Translated(origin_x, origin_y);
@@ -41,9 +42,13 @@ void Compose(gdi::Surface& screen, HWND hwnd, std::int64_t origin_x, std::int64_
     if (clip.IsEmpty()) return;
     if (w->surface) {
         const gdi::Rect pixels = gdi::BoundsOf(*w->surface).Translated(r.left, r.top).Intersected(clip);
-        *changed = gdi::United(*changed, CopyChanges(screen, pixels, *w->surface, r.left, r.top));
+        if (whole) {
+            CopyAll(screen, pixels, *w->surface, r.left, r.top);
+        } else {
+            *changed = gdi::United(*changed, CopyChanges(screen, pixels, *w->surface, r.left, r.top));
+        }
     }
-    for (HWND c : w->children) Compose(screen, c, r.left, r.top, clip, changed);
+    for (HWND c : w->children) Compose(screen, c, r.left, r.top, clip, whole, changed);
 }
 
 // Whether composing top-level window hwnd writes every pixel of the screen:
@@ -170,7 +175,7 @@ void Present() {
                                   gdi::Pixel{0});
             changed = area;
         }
-        for (HWND t : s.top_levels) Compose(*screen, t, 0, 0, area, &changed);
+        for (HWND t : s.top_levels) Compose(*screen, t, 0, 0, area, whole, &changed);
     }
     s.host->Present(whole ? area : changed);
 }
