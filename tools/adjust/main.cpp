@@ -55,14 +55,15 @@ int main(int argc, char** argv) {
         host::WaylandHost wayland;
         // The monitors are read over the window's own connection.
         if (wayland.Connect(&error)) {
+            // The screen driver's connection runs while the monitor is chosen
+            // and the compositor is asked for the window; it acts on the
+            // window's output once that is known.
+            std::future<adjust::OpenedDriver> driver = adjust::StartOpeningDriver(options.monitor);
             std::string monitor;
             if (const auto status =
                     adjust::ChooseWaylandMonitor(options.monitor, std::cerr, &monitor, wayland.Display())) {
                 return *status;
             }
-            // The screen driver's connection runs while the compositor is
-            // asked for the window.
-            std::future<adjust::OpenedDriver> driver = adjust::StartOpeningDriver(monitor);
             if (wayland.Open(kProgram, monitor, &error))
                 return adjust::RunOnWayland(wayland, std::move(driver), kProgram, argv[0]);
             driver.wait();  // it reads WAYLAND_DISPLAY, which may go below

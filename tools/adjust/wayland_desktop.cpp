@@ -18,7 +18,7 @@ namespace {
 OpenedDriver OpenDriver(const std::string& output) {
     OpenedDriver opened;
     opened.output = output;
-    opened.driver = screen::OpenCompositorScreenDriver({}, output, &opened.error);
+    opened.driver = screen::OpenCompositorScreenDriver({}, output, &opened.error, &opened.kind);
     return opened;
 }
 
@@ -33,7 +33,15 @@ int RunOnWayland(host::WaylandHost& host, std::future<OpenedDriver> opening, con
     // The compositor owns the modes: its own protocol changes them where it
     // has one, for the output the window is on.
     OpenedDriver opened = opening.get();
-    if (opened.output != host.OutputName()) opened = OpenDriver(host.OutputName());
+    if (opened.output != host.OutputName()) {
+        // Output management and GNOME's driver follow another output as they
+        // do when the window moves; a driver that cannot is opened again.
+        if (opened.driver && opened.kind != screen::CompositorDriverKind::kReadOnly) {
+            opened.driver->ActOn(host.OutputName());
+        } else {
+            opened = OpenDriver(host.OutputName());
+        }
+    }
     std::unique_ptr<screen::EventScreenDriver> driver = std::move(opened.driver);
     if (!driver) {
         std::fprintf(stderr, "%s: %s\n", program, opened.error.c_str());

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/screen/compositor/compositor_driver.h"
 #include "platform/screen/event_driver.h"
 
 namespace host {
@@ -15,13 +16,15 @@ namespace adjust {
 
 // The compositor's screen driver for one output, or why there is none.
 struct OpenedDriver {
-    std::string output;  // as asked for
+    std::string output;  // as asked for (empty: the compositor's first or primary)
     std::unique_ptr<screen::EventScreenDriver> driver;
+    screen::CompositorDriverKind kind = screen::CompositorDriverKind::kReadOnly;
     std::string error;
 };
 
 // Opens the screen driver for `output` on another thread, while the
-// window is made on this one: each waits for the compositor's answers.
+// monitor is chosen and the window is made on this one: each waits for the
+// compositor's answers.
 std::future<OpenedDriver> StartOpeningDriver(const std::string& output);
 
 // Runs the wizard in `host` (open) with the screen driver the compositor
