@@ -1,5 +1,6 @@
 #include "platform/background_jobs.h"
 
+#include <chrono>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -15,6 +16,7 @@ struct BackgroundPart : Part {
     std::mutex mutex;
     std::deque<std::packaged_task<void()>> queue;
     bool running = false;  // a thread is draining the queue
+    std::deque<std::function<bool()>> wait_work;
 };
 
 void Drain(BackgroundPart& part) {
@@ -48,6 +50,33 @@ std::future<void> RunInBackground(std::function<void()> job) {
         std::thread([&part] { Drain(part); }).detach();
     }
     return done;
+}
+
+void OfferWaitWork(std::function<bool()> step) {
+    if (!step) return;
+    BackgroundPart& part = TheContext().GetShared<BackgroundPart>();
+    std::lock_guard lock(part.mutex);
+    part.wait_work.push_back(std::move(step));
+}
+
+void WaitDoingOfferedWork(const std::future<void>& job) {
+    if (!job.valid()) return;
+    BackgroundPart& part = TheContext().GetShared<BackgroundPart>();
+    while (job.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        std::function<bool()> step;
+        {
+            std::lock_guard lock(part.mutex);
+            if (part.wait_work.empty()) break;
+            step = std::move(part.wait_work.front());
+            part.wait_work.pop_front();
+        }
+        // Put back in front while it has more, so that work keeps its order.
+        if (step()) {
+            std::lock_guard lock(part.mutex);
+            part.wait_work.push_front(std::move(step));
+        }
+    }
+    job.wait();
 }
 
 }  // namespace platform

@@ -15,4 +15,13 @@ namespace platform {
 // job must not wait for a job queued after it.
 std::future<void> RunInBackground(std::function<void()> job);
 
+// Work a thread may do while it waits for a job whose result it needs now,
+// in short steps: each call does one and returns false once nothing is left
+// (then it is not called again). Work that the waiting thread needs later
+// anyway, and that gives the same result whoever does it and when.
+void OfferWaitWork(std::function<bool()> step);
+// Waits for `job`, doing the offered work meanwhile, one step at a time, in
+// the order offered, while the job is not done.
+void WaitDoingOfferedWork(const std::future<void>& job);
+
 }  // namespace platform

@@ -193,6 +193,8 @@ std::int64_t MulDivRound(std::int64_t a, std::int64_t b, std::int64_t c) {
 }
 
 std::shared_ptr<const SizedFont> ResolveFont(const LOGFONTA& lf) {
+    // The first font waits for the set-up, doing work offered for such waits.
+    platform::WaitDoingOfferedWork(Fonts().setup);
     Registry& r = registry();
     if (!r.usable) return nullptr;
 

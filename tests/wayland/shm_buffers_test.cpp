@@ -6,14 +6,19 @@
 #include "platform/host/wayland/shm_buffers.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <future>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/background_jobs.h"
 #include "tests/wayland/compositor.h"
 
 namespace wltest {
@@ -103,6 +108,49 @@ TEST_F(ShmBuffersTest, TheLastCommittedBufferIsFoundOnlyAtItsSize) {
     EXPECT_EQ(buffers.LastCommitted(64, 48), a);
     b->TakeForCommit();
     EXPECT_EQ(buffers.LastCommitted(64, 48), b);
+}
+
+TEST_F(ShmBuffersTest, AThreadWaitingForAnEarlierJobFaultsTheBufferInAndWhatIsWrittenStays) {
+    // The background thread is busy (as with the fonts' set-up) until the
+    // gate opens; the waiting thread waits for a step offered after the
+    // buffer's.
+    std::promise<void> gate;
+    std::future<void> busy =
+        platform::RunInBackground([opened = gate.get_future().share()] { opened.wait(); });
+    host::wayland::ShmBuffers buffers(client_.shm);
+    constexpr int kWidth = 1920, kHeight = 1080;
+    const std::size_t count = static_cast<std::size_t>(kWidth) * kHeight;
+    buffers.Prepare(kWidth, kHeight);
+    host::wayland::ShmBuffer* buffer = buffers.Acquire(kWidth, kHeight);
+    ASSERT_NE(buffer, nullptr);
+    for (std::size_t i = 0; i < count / 2; ++i) buffer->pixels()[i] = Pattern(i);
+    std::promise<void> reached;
+    std::future<void> offers_done = reached.get_future();
+    platform::OfferWaitWork([&reached] {
+        reached.set_value();
+        return false;
+    });
+    platform::WaitDoingOfferedWork(offers_done);
+
+    // The half nobody wrote is in memory: the waiting thread put it there,
+    // since the background job cannot start before the gate opens.
+    const long page = sysconf(_SC_PAGESIZE);
+    char* second_half = reinterpret_cast<char*>(buffer->pixels() + count / 2);
+    char* start = second_half + (page - reinterpret_cast<std::uintptr_t>(second_half) % page) % page;
+    const std::size_t length =
+        static_cast<std::size_t>(reinterpret_cast<char*>(buffer->pixels() + count) - start);
+    std::vector<unsigned char> resident((length + page - 1) / page);
+    ASSERT_EQ(mincore(start, length, resident.data()), 0);
+    EXPECT_EQ(std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) == 0; }),
+              0);
+
+    gate.set_value();
+    busy.get();
+    buffer->FinishPrefault();
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < count / 2; ++i) wrong += buffer->pixels()[i] != Pattern(i);
+    for (std::size_t i = count / 2; i < count; ++i) wrong += buffer->pixels()[i] != 0;
+    EXPECT_EQ(wrong, 0u);
 }
 
 // Fills rows [top, bottom) of the picture with colour, and reports them as

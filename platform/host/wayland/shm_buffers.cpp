@@ -6,8 +6,10 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <utility>
 
 #include "platform/background_jobs.h"
@@ -17,8 +19,37 @@ namespace {
 
 // Two to draw in turn, a third while the compositor keeps two.
 constexpr std::size_t kMaxBuffers = 3;
+// The memory is faulted in this much at a time.
+constexpr std::size_t kFaultInStep = std::size_t{256} << 10;
 
 }  // namespace
+
+// The fault-in of a buffer's memory, shared by the background job, which
+// works up from the last row, and a thread waiting for an earlier job, which
+// works down from the first row while it waits. They stop where they meet;
+// a step both happen to take is done twice, which changes nothing.
+struct ShmBuffer::FaultIn {
+    char* data = nullptr;
+    std::size_t size = 0;
+    int fd = -1;
+    std::atomic<std::size_t> top{0};  // [0, top) is done
+    std::atomic<std::size_t> bottom;  // [bottom, size) is done
+    // Steps from the top stop once the buffer is going; the buffer waits for
+    // the background job itself.
+    std::mutex mutex;
+    bool mapped = true;
+
+    FaultIn(char* d, std::size_t s, int f) : data(d), size(s), fd(f), bottom(s) {}
+
+    // Gives the file its pages (fallocate keeps what a page holds, and
+    // allocates the rest together, with less work per page than a fault
+    // does), then maps them. Advice only: where the kernel lacks either, the
+    // first writes fault instead. False when mapping ahead does not work.
+    bool Range(std::size_t lo, std::size_t hi) const {
+        fallocate(fd, 0, static_cast<off_t>(lo), static_cast<off_t>(hi - lo));
+        return madvise(data + lo, hi - lo, MADV_POPULATE_WRITE) == 0;
+    }
+};
 
 ShmBuffers::~ShmBuffers() = default;
 
@@ -154,6 +185,10 @@ ShmBuffer::ShmBuffer(ShmBuffers* owner, int width, int height)
 }
 
 ShmBuffer::~ShmBuffer() {
+    if (fault_in_) {
+        std::lock_guard lock(fault_in_->mutex);
+        fault_in_->mapped = false;
+    }
     FinishPrefault();
     picture_.reset();
     if (buffer_) wl_buffer_destroy(buffer_);
@@ -163,22 +198,33 @@ ShmBuffer::~ShmBuffer() {
 
 void ShmBuffer::Prefault() {
     if (!data_ || prefault_.valid()) return;
-    // Each step first gives the file its pages (fallocate keeps what a page
-    // holds, and allocates the rest together, with less work per page than
-    // a fault does), then maps them. Advice only: where the kernel lacks
-    // either, the first writes fault instead. In steps: mapping holds the
-    // process's memory map, and the drawing thread meanwhile maps and
-    // unmaps its own surfaces. From the last row up: a picture composed
-    // from the top while this still runs faults its first rows in itself
-    // and meets the steps halfway, instead of waiting behind each of them.
-    prefault_ = platform::RunInBackground([data = static_cast<char*>(data_), size = size_, fd = fd_] {
-        constexpr std::size_t kStep = std::size_t{256} << 10;
-        for (std::size_t done = 0; done < size; done += kStep) {
-            const std::size_t step = std::min(kStep, size - done);
-            const std::size_t at = size - done - step;
-            fallocate(fd, 0, static_cast<off_t>(at), static_cast<off_t>(step));
-            if (madvise(data + at, step, MADV_POPULATE_WRITE) != 0) return;
+    if (fault_in_) {
+        std::lock_guard lock(fault_in_->mutex);
+        fault_in_->mapped = false;
+    }
+    fault_in_ = std::make_shared<FaultIn>(static_cast<char*>(data_), size_, fd_);
+    // In steps: mapping holds the process's memory map, and the drawing
+    // thread meanwhile maps and unmaps its own surfaces. From the last row
+    // up: a picture composed from the top while this still runs faults its
+    // first rows in itself and meets the steps halfway, instead of waiting
+    // behind each of them.
+    prefault_ = platform::RunInBackground([f = fault_in_] {
+        for (;;) {
+            const std::size_t hi = f->bottom.load();
+            const std::size_t lo = std::max(hi > kFaultInStep ? hi - kFaultInStep : 0, f->top.load());
+            if (lo >= hi || !f->Range(lo, hi)) return;
+            f->bottom = lo;
         }
+    });
+    // Queued after the fonts' set-up, which the first page waits for: the
+    // waiting thread does the first rows meanwhile.
+    platform::OfferWaitWork([f = fault_in_] {
+        std::lock_guard lock(f->mutex);
+        const std::size_t lo = f->top.load();
+        const std::size_t hi = std::min(lo + kFaultInStep, f->bottom.load());
+        if (!f->mapped || lo >= hi || !f->Range(lo, hi)) return false;
+        f->top = hi;
+        return true;
     });
 }
 

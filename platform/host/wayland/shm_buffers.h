@@ -100,8 +100,9 @@ public:
     // everything in a new buffer, else the damage since it was last drawn.
     // Afterwards it is up to date.
     gdi::Rect TakeStale() { return stale_.Take({0, 0, width_, height_}); }
-    // Faults the memory in on the background thread; its contents stay as
-    // they are.
+    // Faults the memory in on the background thread, and, from the other
+    // end, on a thread that waits for an earlier background job meanwhile
+    // (platform::OfferWaitWork); its contents stay as they are.
     void Prefault();
     // Waits until a prefault under way has finished.
     void FinishPrefault();
@@ -120,6 +121,8 @@ private:
     bool held_ = false;
     gdi::Damage stale_;
     gdi::SurfacePtr picture_;
+    struct FaultIn;
+    std::shared_ptr<FaultIn> fault_in_;
     std::future<void> prefault_;
 };
 

@@ -1,13 +1,20 @@
 // Start-up work queued for the background thread runs one job at a time, in
 // the order it was queued, also when the queue ran empty in between, and a
-// job that fails leaves the ones after it alone.
+// job that fails leaves the ones after it alone. A thread waiting for a job
+// does the work offered for such waits meanwhile.
 #include "platform/background_jobs.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -64,6 +71,57 @@ TEST(BackgroundJobs, AJobMayQueueAnother) {
     }).get();
     inner.get();
     EXPECT_TRUE(inner_ran);
+}
+
+TEST(BackgroundJobs, AWaitDoesTheOfferedWorkInOrderUntilTheJobIsDone) {
+    // The job ends once the waiting thread has done three steps of the first
+    // offer; a job that never sees them would end the wait after a second.
+    std::atomic<int> first_steps{0};
+    std::vector<std::string> log;
+    platform::OfferWaitWork([&] {
+        log.push_back("first");
+        return ++first_steps < 5;
+    });
+    platform::OfferWaitWork([&] {
+        log.push_back("second");
+        return false;
+    });
+    std::future<void> job = platform::RunInBackground([&first_steps] {
+        for (int i = 0; i < 1000 && first_steps < 3; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    platform::WaitDoingOfferedWork(job);
+    EXPECT_EQ(job.wait_for(std::chrono::seconds(0)), std::future_status::ready);
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0], "first");
+    EXPECT_EQ(log[1], "first");
+    EXPECT_EQ(log[2], "first");
+
+    // What is left is done in a later wait, each step that is done no more.
+    std::future<void> blocked;
+    std::promise<void> release;
+    blocked = platform::RunInBackground([&release] { release.get_future().wait(); });
+    platform::OfferWaitWork([&release, &log] {
+        log.push_back("last");
+        release.set_value();
+        return false;
+    });
+    platform::WaitDoingOfferedWork(blocked);
+    const std::size_t firsts = static_cast<std::size_t>(std::count(log.begin(), log.end(), "first"));
+    EXPECT_EQ(firsts, 5u);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "second"), 1);
+    EXPECT_EQ(log.back(), "last");
+
+    // A job already done takes no work (this offer outlives the test).
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    platform::OfferWaitWork([calls] {
+        ++*calls;
+        return false;
+    });
+    std::future<void> done = platform::RunInBackground([] {});
+    done.wait();
+    platform::WaitDoingOfferedWork(done);
+    EXPECT_EQ(calls->load(), 0);
 }
 
 }  // namespace
