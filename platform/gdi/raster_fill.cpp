@@ -43,15 +43,22 @@ void FillBox(Surface& s, const Rect& box, Pixel color) {
         return;
     }
 #endif
-    // Fill one row, then copy it: the C library's copy uses the widest stores
-    // the processor has, which a plain fill loop at -O2 does not.
-    // Row by row: a row still due a batched fill takes it only around the
-    // box, just before the box is filled, while the row is in the nearest cache.
     const int top = static_cast<int>(box.top);
     const int left = static_cast<int>(box.left), right = static_cast<int>(box.right);
+    // A narrow box over rows still due a fill (the edges of a page) waits
+    // with them, so that each row is written once, when it is used.
+    if (s.FillNarrowBox(left, top, right, static_cast<int>(box.bottom), color)) return;
+    // Row by row: a row still due a batched fill takes it only around the
+    // box, just before the box is filled, while the row is in the nearest cache.
+    // What each row is known to hold in white grows or shrinks with the box,
+    // so that text drawn over it later need not read the row.
     const std::size_t n = static_cast<std::size_t>(box.Width());
-    for (int y = top; y < box.bottom; ++y)
+    const ColumnSpan columns{left, right};
+    for (int y = top; y < box.bottom; ++y) {
+        const ColumnSpan known = s.KnownWhite(y);
         surface_rows::FillPixels(s.RowToOverwrite(y, left, right) + left, n, color);
+        s.NoteWhite(y, color == kWhitePixel ? known.With(columns) : known.Without(columns));
+    }
 }
 
 }  // namespace detail

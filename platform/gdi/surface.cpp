@@ -22,6 +22,10 @@ constexpr std::size_t kMaxTagImages = 8;
 
 }  // namespace
 
+bool IsWhite(const Pixel* p, std::size_t n) {
+    return std::all_of(p, p + n, [](Pixel q) { return q == kWhitePixel; });
+}
+
 bool StreamsStores(std::int64_t bytes) {
     static const std::int64_t threshold = [] {
         const long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
@@ -54,10 +58,12 @@ std::uint8_t Surface::TagOf(const std::vector<Pixel>& image) const {
     }
     if (tag_images_.size() >= kMaxTagImages) return 0;
     tag_images_.push_back(image);
+    tag_image_white_.push_back(IsWhite(image.data(), image.size()) ? 1 : 0);
     return static_cast<std::uint8_t>(tag_images_.size());
 }
 
 void Surface::Tag(int top, int bottom, std::uint8_t tag) const {
+    ForgetWhite(top, bottom);
     if (!tagged_) {
         if (tag == 0) return;
         row_tags_.assign(static_cast<std::size_t>(height_), 0);
@@ -68,6 +74,9 @@ void Surface::Tag(int top, int bottom, std::uint8_t tag) const {
 
 void Surface::ResetTags() const {
     tag_images_.clear();
+    tag_image_white_.clear();
+    white_.clear();
+    white_noted_ = false;
     row_tags_.clear();
     tagged_ = false;
 }
@@ -130,13 +139,54 @@ std::shared_ptr<Surface> Surface::CreateOver(Pixel* pixels, int width, int heigh
     return std::shared_ptr<Surface>(new Surface(pixels, width, height));
 }
 
+ColumnSpan Surface::KnownWhite(int y) const {
+    if (shared_ || y < 0 || y >= height_ || (pending_ && !lazy_)) return {};
+    if (lazy_ && unpainted_[static_cast<std::size_t>(y)]) {
+        const bool in_run = y >= lazy_run_top_ && y < lazy_run_bottom_;
+        if (!(in_run ? lazy_run_white_ : lazy_fill_white_)) return {};
+        // Due the image, and every lazy column that crosses it.
+        ColumnSpan white{0, width_};
+        for (const LazyBox& b : lazy_boxes_) {
+            if (y >= b.top && y < b.bottom && b.color != kWhitePixel) white = white.Without(b.columns);
+        }
+        return white;
+    }
+    const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(y)] : 0;
+    if (tag != 0) return tag_image_white_[tag - 1u] ? ColumnSpan{0, width_} : ColumnSpan{};
+    return white_noted_ ? white_[static_cast<std::size_t>(y)] : ColumnSpan{};
+}
+
+void Surface::UntagCutting(int top, int bottom, ColumnSpan cut, Pixel color) const {
+    if (!tagged_ && !white_noted_) return;
+    for (int y = top; y < bottom; ++y) {
+        const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(y)] : 0;
+        ColumnSpan white = white_noted_ ? white_[static_cast<std::size_t>(y)] : ColumnSpan{};
+        if (tag == 0 && white.empty()) continue;  // nothing known: nothing to forget
+        if (tag != 0) {
+            white = tag_image_white_[tag - 1u] ? ColumnSpan{0, width_} : ColumnSpan{};
+            row_tags_[static_cast<std::size_t>(y)] = 0;
+        }
+        if (color != kWhitePixel) white = white.Without(cut);
+        if (!white.empty() || white_noted_) NoteWhite(y, white);
+    }
+}
+
+void Surface::NoteWhite(int y, ColumnSpan span) const {
+    if (y < 0 || y >= height_ || (span.empty() && !white_noted_)) return;
+    if (!white_noted_) {
+        white_.assign(static_cast<std::size_t>(height_), ColumnSpan{});
+        white_noted_ = true;
+    }
+    white_[static_cast<std::size_t>(y)] = ColumnSpan{std::max(span.left, 0), std::min(span.right, width_)};
+}
+
 void Surface::AddColumn(int x, int top, int bottom, Pixel color) {
     if (x < 0 || x >= width_) return;
     Own();
     top = std::max(top, 0);
     bottom = std::min(bottom, height_);
     if (top >= bottom) return;
-    if (lazy_ && AddLazyColumn(x, top, bottom, color)) return;
+    if (lazy_ && AddLazyBox({x, x + 1}, top, bottom, color)) return;
     // Lazy rows are older than this column: they are written first.
     if (lazy_) PaintLazyRows(0, height_);
     if (columns_.size() >= kMaxColumns) Paint();

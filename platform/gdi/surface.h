@@ -14,6 +14,9 @@ namespace gdi {
 
 // Pixels are 0x00RRGGBB, rows top to bottom, no padding.
 using Pixel = std::uint32_t;
+constexpr Pixel kWhitePixel = 0xFFFFFF;
+// Whether every one of the n pixels at p is white.
+bool IsWhite(const Pixel* p, std::size_t n);
 // A surface's pixels: zero when made, without a pass that writes them.
 using PixelVector = std::vector<Pixel, ZeroedAllocator<Pixel>>;
 
@@ -21,6 +24,31 @@ constexpr Pixel ToPixel(COLORREF c) {
     return (static_cast<Pixel>(GetRValue(c)) << 16) | (static_cast<Pixel>(GetGValue(c)) << 8) |
            static_cast<Pixel>(GetBValue(c));
 }
+
+// Columns [left, right) of one row; empty when left >= right.
+struct ColumnSpan {
+    int left = 0;
+    int right = 0;
+    bool empty() const { return left >= right; }
+    int size() const { return empty() ? 0 : right - left; }
+    bool Contains(ColumnSpan other) const {
+        return other.empty() || (left <= other.left && other.right <= right);
+    }
+    // What is left of this span once `cut` is taken out: the larger side.
+    ColumnSpan Without(ColumnSpan cut) const {
+        if (cut.empty() || cut.right <= left || right <= cut.left) return *this;
+        const ColumnSpan before{left, cut.left}, after{cut.right, right};
+        return before.size() >= after.size() ? before : after;
+    }
+    // This span and `more` as one span when they touch, else the larger.
+    ColumnSpan With(ColumnSpan more) const {
+        if (empty()) return more;
+        if (more.empty()) return *this;
+        if (more.left <= right && left <= more.right)
+            return {std::min(left, more.left), std::max(right, more.right)};
+        return size() >= more.size() ? *this : more;
+    }
+};
 
 // Pixels decoded once and shared, read-only, by every surface made from them
 // until that surface is first written (then it takes a copy of its own).
@@ -112,6 +140,12 @@ public:
     // columns drawn over it are painted in the same pass.
     void Fill(Pixel color);
 
+    // Fills the box [left, right) x [top, bottom), already clipped, when it
+    // is narrow and the rows under it are still due a fill: it waits with
+    // them, like a column. False, with nothing done, otherwise.
+    bool FillNarrowBox(int left, int top, int right, int bottom, Pixel color);
+    static constexpr int kNarrowBox = 16;
+
     // One-pixel column [top, bottom) at x in one colour, already clipped to
     // the surface. Columns drawn one by one touch a new cache line per pixel;
     // batched, they are painted row by row, in the order they were added,
@@ -126,6 +160,15 @@ public:
     // (a fill's, or stripes drawn over one), of width() pixels; null when
     // not known. Valid until the surface is next drawn on.
     const Pixel* KnownRowImage(int y) const;
+
+    // Columns of row y known to be white without reading them: from the fill
+    // or row image the row holds or is due, or as noted by the drawing that
+    // last wrote it. Empty when nothing is known.
+    ColumnSpan KnownWhite(int y) const;
+    // Notes that the columns of `span` in row y are white: the caller has
+    // just written them so, after taking the row. Forgotten when the row is
+    // next written without a note.
+    void NoteWhite(int y, ColumnSpan span) const;
 
     // The rows [top, bottom) that may have changed since the last
     // ResetWritten: every writing accessor, batch and fill counts, so any
@@ -182,6 +225,14 @@ private:
     void Untag(int top, int bottom) const {
         if (tagged_)
             std::fill(row_tags_.begin() + top, row_tags_.begin() + std::max(top, bottom), std::uint8_t{0});
+        ForgetWhite(top, bottom);
+    }
+    // Rows [top, bottom) were written in the columns of `cut` alone, in
+    // `color`: their tags go, and what is known white shrinks.
+    void UntagCutting(int top, int bottom, ColumnSpan cut, Pixel color) const;
+    void ForgetWhite(int top, int bottom) const {
+        if (white_noted_)
+            std::fill(white_.begin() + top, white_.begin() + std::max(top, bottom), ColumnSpan{});
     }
     // Drops every tag and image; called where every row is written again.
     void ResetTags() const;
@@ -190,8 +241,11 @@ private:
     bool StartLazyRows() const;
     void PaintLazyRows(int top, int bottom) const;
     void PaintLazyRowAround(int y, int left, int right) const;
-    // A column over lazy rows; false when it must wait in the batch instead.
-    bool AddLazyColumn(int x, int top, int bottom, Pixel color);
+    void PaintCrossedRows(const std::vector<Pixel>& image, bool repeats, int top, int bottom,
+                          bool stream) const;
+    // A box of columns over lazy rows; false when it must wait in the batch
+    // (a column) or be written at once (a box) instead.
+    bool AddLazyBox(ColumnSpan columns, int top, int bottom, Pixel color);
 
     int width_;
     int height_;
@@ -212,11 +266,24 @@ private:
     mutable bool lazy_run_repeats_ = false;  // the run's row repeats every two pixels
     mutable int lazy_run_top_ = 0;
     mutable int lazy_run_bottom_ = 0;
-    // Columns drawn since: already painted on written rows, and painted on
-    // each unpainted row, in order, when it is written.
-    mutable std::vector<Column> lazy_columns_;
+    // Columns and narrow boxes drawn since: already painted on written rows,
+    // and painted on each unpainted row, in order, when it is written.
+    struct LazyBox {
+        ColumnSpan columns;
+        int top, bottom;
+        Pixel color;
+    };
+    mutable std::vector<LazyBox> lazy_boxes_;
+    mutable std::vector<Pixel> lazy_scratch_;  // a row image with the boxes that cross it
+    mutable std::vector<ColumnSpan> lazy_crossing_;
     mutable std::vector<std::uint8_t> row_tags_;
     mutable std::vector<std::vector<Pixel>> tag_images_;  // image of tag t at t - 1
+    mutable std::vector<std::uint8_t> tag_image_white_;   // whether that image is all white
+    // Spans noted white, by row; kept only once one is noted.
+    mutable std::vector<ColumnSpan> white_;
+    mutable bool white_noted_ = false;
+    mutable bool lazy_fill_white_ = false;
+    mutable bool lazy_run_white_ = false;
     mutable bool tagged_ = false;
     mutable std::uint8_t lazy_fill_tag_ = 0;
     mutable std::uint8_t lazy_run_tag_ = 0;

@@ -12,9 +12,11 @@ using namespace surface_rows;
 
 namespace {
 
-// Columns drawn over lazy rows before those are all written: each row
-// written later takes every one that crosses it.
-constexpr std::size_t kMaxLazyColumns = 64;
+// Columns and narrow boxes drawn over lazy rows before those are all
+// written: each row written later takes every one that crosses it.
+constexpr std::size_t kMaxLazyBoxes = 64;
+// Rows crossed by boxes are written in bands of about this many bytes.
+constexpr std::size_t kCrossedBandBytes = std::size_t{64} << 10;
 
 }  // namespace
 
@@ -41,9 +43,11 @@ bool Surface::StartLazyRows() const {
         lazy_run_bottom_ = first->bottom;
     }
     lazy_run_repeats_ = RepeatsEveryTwoPixels(lazy_run_.data(), width_);
+    lazy_fill_white_ = fill_color_ == kWhitePixel;
+    lazy_run_white_ = IsWhite(lazy_run_.data(), lazy_run_.size());
     lazy_fill_tag_ = TagOf(lazy_fill_);
     lazy_run_tag_ = TagOf(lazy_run_);
-    lazy_columns_.clear();
+    lazy_boxes_.clear();
     unpainted_.assign(static_cast<std::size_t>(height_), 1);
     unpainted_count_ = height_;
     fill_pending_ = false;
@@ -62,20 +66,30 @@ void Surface::PaintLazyRows(int top, int bottom) const {
             ++y;
             continue;
         }
-        // A stretch of unpainted rows that all take the same row image.
+        // A stretch of unpainted rows that all take the same row image, and
+        // are crossed by the same lazy boxes.
         const bool in_run = y >= lazy_run_top_ && y < lazy_run_bottom_;
-        const int limit =
+        int limit =
             std::min(bottom, in_run ? lazy_run_bottom_ : (y < lazy_run_top_ ? lazy_run_top_ : bottom));
+        bool crossed = false;
+        for (const LazyBox& b : lazy_boxes_) {
+            if (y < b.top) {
+                limit = std::min(limit, b.top);
+            } else if (y < b.bottom) {
+                limit = std::min(limit, b.bottom);
+                crossed = true;
+            }
+        }
         int end = y;
         while (end < limit && unpainted_[static_cast<std::size_t>(end)])
             unpainted_[static_cast<std::size_t>(end++)] = 0;
-        CopyRowDown(base, width, in_run ? lazy_run_.data() : lazy_fill_.data(), y, end, stream,
-                    !in_run || lazy_run_repeats_);
-        Tag(y, end, in_run ? lazy_run_tag_ : lazy_fill_tag_);
-        for (const Column& c : lazy_columns_) {
-            for (int r = std::max(c.top, y); r < std::min(c.bottom, end); ++r)
-                base[r * width + c.x] = c.color;
-            Untag(std::max(c.top, y), std::min(c.bottom, end));
+        const std::vector<Pixel>& image = in_run ? lazy_run_ : lazy_fill_;
+        if (!crossed) {
+            CopyRowDown(base, width, image.data(), y, end, stream, !in_run || lazy_run_repeats_);
+            Tag(y, end, in_run ? lazy_run_tag_ : lazy_fill_tag_);
+        } else {
+            PaintCrossedRows(image, !in_run || lazy_run_repeats_, y, end, stream);
+            Untag(y, end);
         }
         unpainted_count_ -= end - y;
         y = end;
@@ -83,12 +97,47 @@ void Surface::PaintLazyRows(int top, int bottom) const {
     if (unpainted_count_ == 0) lazy_ = false;
 }
 
+// Rows [top, bottom), all due `image` and crossed by the same lazy boxes:
+// the boxes go into the row image, so that each row is written once. Where
+// the image repeats every two pixels, the columns between boxes are string
+// stores of its pattern, which write lines without reading them first.
+void Surface::PaintCrossedRows(const std::vector<Pixel>& image, bool repeats, int top, int bottom,
+                               bool stream) const {
+    lazy_scratch_ = image;
+    std::vector<ColumnSpan>& boxes = lazy_crossing_;
+    boxes.clear();
+    for (const LazyBox& b : lazy_boxes_) {
+        if (top < b.top || top >= b.bottom) continue;
+        std::fill(lazy_scratch_.begin() + b.columns.left, lazy_scratch_.begin() + b.columns.right, b.color);
+        boxes.push_back(b.columns);
+    }
+    Pixel* const base = pixels_.data();
+    if (!repeats || stream) {
+        CopyRowDown(base, width_, lazy_scratch_.data(), top, bottom, stream);
+        return;
+    }
+    // Bands of rows as one string store of the image's pattern, then the
+    // boxes' pixels while the band is still in the nearest caches.
+    const int band =
+        std::max(1, static_cast<int>(kCrossedBandBytes / (static_cast<std::size_t>(width_) * 4)));
+    for (int y = top; y < bottom; y += band) {
+        const int end = std::min(bottom, y + band);
+        CopyRowDown(base, width_, image.data(), y, end, false, true);
+        for (int r = y; r < end; ++r) {
+            Pixel* const out = base + static_cast<std::ptrdiff_t>(r) * width_;
+            for (const ColumnSpan& b : boxes) {
+                for (int x = b.left; x < b.right; ++x) out[x] = lazy_scratch_[static_cast<std::size_t>(x)];
+            }
+        }
+    }
+}
+
 const Pixel* Surface::KnownRowImage(int y) const {
     if (shared_ || y < 0 || y >= height_ || (pending_ && !lazy_)) return nullptr;
     if (lazy_ && unpainted_[static_cast<std::size_t>(y)]) {
         // Due its image, and every lazy column that crosses it.
-        for (const Column& c : lazy_columns_) {
-            if (y >= c.top && y < c.bottom) return nullptr;
+        for (const LazyBox& b : lazy_boxes_) {
+            if (y >= b.top && y < b.bottom) return nullptr;
         }
         return y >= lazy_run_top_ && y < lazy_run_bottom_ ? lazy_run_.data() : lazy_fill_.data();
     }
@@ -109,8 +158,13 @@ void Surface::PaintLazyRowAround(int y, int left, int right) const {
         std::copy(image, image + left, out);
         std::copy(image + right, image + width_, out + right);
     }
-    for (const Column& c : lazy_columns_) {
-        if (y >= c.top && y < c.bottom && (c.x < left || c.x >= right)) out[c.x] = c.color;
+    // Boxes are painted only outside [left, right), in order.
+    for (const LazyBox& b : lazy_boxes_) {
+        if (y < b.top || y >= b.bottom) continue;
+        if (b.columns.left < left)
+            std::fill(out + b.columns.left, out + std::min(b.columns.right, left), b.color);
+        if (b.columns.right > right)
+            std::fill(out + std::max(b.columns.left, right), out + b.columns.right, b.color);
     }
     unpainted_[static_cast<std::size_t>(y)] = 0;
     if (--unpainted_count_ == 0) lazy_ = false;
@@ -133,18 +187,26 @@ void Surface::PrepareRows(int top, int bottom) const {
     pending_ = lazy_;
 }
 
-bool Surface::AddLazyColumn(int x, int top, int bottom, Pixel color) {
-    if (!batching_ || lazy_columns_.size() >= kMaxLazyColumns) return false;
-    // Rows already written take the column now; the others when they are.
+bool Surface::AddLazyBox(ColumnSpan columns, int top, int bottom, Pixel color) {
+    if (!batching_ || lazy_boxes_.size() >= kMaxLazyBoxes) return false;
+    // Rows already written take the box now; the others when they are.
     MarkWritten(top, bottom);
-    lazy_columns_.push_back(Column{x, top, bottom, color});
-    Untag(top, bottom);
+    lazy_boxes_.push_back(LazyBox{columns, top, bottom, color});
+    UntagCutting(top, bottom, columns, color);
     Pixel* const base = pixels_.data();
     for (int y = top; y < bottom; ++y) {
         if (!unpainted_[static_cast<std::size_t>(y)])
-            base[static_cast<std::ptrdiff_t>(y) * width_ + x] = color;
+            std::fill(base + static_cast<std::ptrdiff_t>(y) * width_ + columns.left,
+                      base + static_cast<std::ptrdiff_t>(y) * width_ + columns.right, color);
     }
     return true;
+}
+
+bool Surface::FillNarrowBox(int left, int top, int right, int bottom, Pixel color) {
+    if (right - left > kNarrowBox || left >= right || top >= bottom || !batching_ || shared_) return false;
+    // A fill still waiting starts its lazy rows now, as a read of no rows.
+    if (pending_ && !lazy_) PrepareRows(top, top);
+    return lazy_ && AddLazyBox({left, right}, top, bottom, color);
 }
 
 }  // namespace gdi

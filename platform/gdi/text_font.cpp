@@ -164,10 +164,10 @@ const Pixel* FtSizedFont::WhiteBlendTable(Pixel color) const {
 }
 
 void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color,
-                            bool on_white, const RowBand* band) const {
+                            bool on_white, const Rect* clip) const {
     const Glyph& g = glyphs_[c];
     Rect visible = Rect::FromSize(gx, gy, g.width, g.rows).Intersected(BoundsOf(s));
-    if (band) visible = visible.Intersected(Rect{visible.left, band->top, visible.right, band->bottom});
+    if (clip) visible = visible.Intersected(*clip);
     if (visible.IsEmpty()) return;
     const std::int64_t x0 = visible.left, x1 = visible.right, y0 = visible.top, y1 = visible.bottom;
     const Pixel* table = WhiteBlendTable(color);
@@ -255,9 +255,9 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
         const std::int64_t bx = x + line->left, by = y + line->top;
         const bool in_cell = white_cell && bx >= x && by >= y && bx + line->width <= cell_right &&
                              by + line->rows <= cell_bottom;
-        std::vector<RowBand> left_over;
+        std::vector<Rect> left_over;
         if (CopyLineInk(*s, bx, by, *line, in_cell, &left_over)) {
-            for (const RowBand& band : left_over) DrawGlyphs(*s, x, baseline, text, color, &band);
+            for (const Rect& box : left_over) DrawGlyphs(*s, x, baseline, text, color, &box);
             return size;
         }
     }
@@ -278,12 +278,14 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
 }
 
 void FtSizedFont::DrawGlyphs(Surface& s, std::int64_t pen, std::int64_t baseline, std::string_view text,
-                             Pixel color, const RowBand* band) const {
+                             Pixel color, const Rect* clip) const {
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
         const Glyph& g = glyphs_[c];
-        DrawGlyph(s, pen + g.left, baseline - g.top, c, color, false, band);
+        const std::int64_t gx = pen + g.left;
         pen += g.advance;
+        if (clip && (gx >= clip->right || gx + g.width <= clip->left)) continue;
+        DrawGlyph(s, gx, baseline - g.top, c, color, false, clip);
     }
 }
 
@@ -323,6 +325,21 @@ const LineInk* FtSizedFont::ComposedLine(std::string_view text, Pixel color) con
     ink.width = static_cast<int>(width);
     ink.rows = static_cast<int>(rows);
     ink.pixels.assign(block->pixels().begin(), block->pixels().end());
+    ink.inked.assign(static_cast<std::size_t>(rows), ColumnSpan{});
+    pen = 0;
+    for (const char ch : text) {
+        const Glyph& g = glyphs_[static_cast<unsigned char>(ch)];
+        if (g.width > 0 && g.rows > 0) {
+            const int gx = static_cast<int>(pen + g.left - left);
+            const int gy = static_cast<int>(metrics_.ascent - g.top - top);
+            for (int r = gy; r < gy + g.rows; ++r) {
+                ColumnSpan& span = ink.inked[static_cast<std::size_t>(r)];
+                span = span.empty() ? ColumnSpan{gx, gx + g.width}
+                                    : ColumnSpan{std::min(span.left, gx), std::max(span.right, gx + g.width)};
+            }
+        }
+        pen += g.advance;
+    }
     return lines_.Insert(text, color, std::move(ink));
 }
 

@@ -73,6 +73,33 @@ __attribute__((target("avx512f"))) void InkOverAvx512(const InkBox& b, Pixel col
     }
 }
 
+// Sixteen pixels per compare; the last group under a lane mask.
+__attribute__((target("avx512f,bmi"))) std::size_t FirstNotWhiteAvx512(const Pixel* p, std::size_t n) {
+    const __m512i white = _mm512_set1_epi32(static_cast<int>(kWhite));
+    for (std::size_t k = 0; k < n; k += 16) {
+        const std::size_t m = std::min<std::size_t>(16, n - k);
+        const auto lanes = static_cast<__mmask16>((1u << m) - 1);
+        const __mmask16 differs =
+            _mm512_mask_cmpneq_epi32_mask(lanes, _mm512_maskz_loadu_epi32(lanes, p + k), white);
+        if (differs != 0) return k + static_cast<std::size_t>(__builtin_ctz(differs));
+    }
+    return n;
+}
+
+__attribute__((target("avx512f,lzcnt"))) std::size_t EndOfNotWhiteAvx512(const Pixel* p, std::size_t n) {
+    const __m512i white = _mm512_set1_epi32(static_cast<int>(kWhite));
+    for (std::size_t end = n; end > 0;) {
+        const std::size_t m = std::min<std::size_t>(16, end);
+        const std::size_t k = end - m;
+        const auto lanes = static_cast<__mmask16>((1u << m) - 1);
+        const __mmask16 differs =
+            _mm512_mask_cmpneq_epi32_mask(lanes, _mm512_maskz_loadu_epi32(lanes, p + k), white);
+        if (differs != 0) return k + 32 - static_cast<std::size_t>(__builtin_clz(differs));
+        end = k;
+    }
+    return 0;
+}
+
 __attribute__((target("avx512f"))) void InkOnWhiteAvx512(const InkBox& b) {
     Pixel* dst = b.dst;
     const Pixel* ink = b.ink;
@@ -100,6 +127,39 @@ void InkOnWhite(const InkBox& box) {
     if (UsesAvx512()) return InkOnWhiteAvx512(box);
 #endif
     InkOnWhitePortable(box);
+}
+
+std::size_t FirstNotWhite(const Pixel* p, std::size_t n) {
+#if defined(__x86_64__)
+    if (UsesAvx512()) return FirstNotWhiteAvx512(p, n);
+#endif
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    const __m128i white = _mm_set1_epi32(static_cast<int>(kWhite));
+    for (; k + 4 <= n; k += 4) {
+        const __m128i same = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), white);
+        if (_mm_movemask_epi8(same) != 0xFFFF) break;
+    }
+#endif
+    while (k < n && p[k] == kWhite) ++k;
+    return k;
+}
+
+std::size_t EndOfNotWhite(const Pixel* p, std::size_t n) {
+#if defined(__x86_64__)
+    if (UsesAvx512()) return EndOfNotWhiteAvx512(p, n);
+#endif
+    std::size_t end = n;
+#if defined(__SSE2__)
+    const __m128i white = _mm_set1_epi32(static_cast<int>(kWhite));
+    for (; end >= 4; end -= 4) {
+        const __m128i same =
+            _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + end - 4)), white);
+        if (_mm_movemask_epi8(same) != 0xFFFF) break;
+    }
+#endif
+    while (end > 0 && p[end - 1] == kWhite) --end;
+    return end;
 }
 
 }  // namespace gdi::text

@@ -47,4 +47,9 @@ void InkOver(const InkBox& box, Pixel color);
 // Onto pixels known to be white: the ink as it is.
 void InkOnWhite(const InkBox& box);
 
+// The first pixel of p[0, n) that is not white, or n.
+std::size_t FirstNotWhite(const Pixel* p, std::size_t n);
+// Just past the last pixel of p[0, n) that is not white, or 0.
+std::size_t EndOfNotWhite(const Pixel* p, std::size_t n);
+
 }  // namespace gdi::text

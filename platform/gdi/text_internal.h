@@ -96,13 +96,13 @@ private:
     // The blend of each coverage value over white, for the last colour drawn.
     const Pixel* WhiteBlendTable(Pixel color) const;
     // `on_white`: every pixel under the glyph's box is known to be white.
-    // Only rows [band.top, band.bottom) when `band` is given.
+    // Only the pixels inside `clip` when it is given.
     void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color, bool on_white,
-                   const RowBand* band = nullptr) const;
+                   const Rect* clip = nullptr) const;
     // Every glyph of text in turn from the pen's start on the baseline, none
-    // on white; only rows [band.top, band.bottom) when `band` is given.
+    // on white; only the pixels inside `clip` when it is given.
     void DrawGlyphs(Surface& s, std::int64_t pen, std::int64_t baseline, std::string_view text, Pixel color,
-                    const RowBand* band) const;
+                    const Rect* clip) const;
     // The line over white, composed at its second draw; null when it is not
     // kept (drawn once so far, too large, a glyph too large to cache, or
     // caching off).

@@ -12,12 +12,24 @@ namespace {
 
 bool caching = true;
 
-// No early exit: the loop stays one compare per vector of pixels.
-__attribute__((target_clones("avx512f", "avx2", "default"))) bool AllWhite(const Pixel* p, std::size_t n) {
-    Pixel differs = 0;
-    for (std::size_t k = 0; k < n; ++k) differs |= p[k] ^ kWhite;
-    return differs == 0;
+// The columns of `span` in row from the first pixel that is not white to
+// just past the last; empty when all are white.
+ColumnSpan NotWhiteWithin(const Pixel* row, ColumnSpan span) {
+    if (span.empty()) return {};
+    const std::size_t n = static_cast<std::size_t>(span.right - span.left);
+    const std::size_t first = FirstNotWhite(row + span.left, n);
+    if (first == n) return {};
+    const std::size_t end = EndOfNotWhite(row + span.left, n);
+    return {span.left + static_cast<int>(first), span.left + static_cast<int>(end)};
 }
+
+ColumnSpan Union(ColumnSpan a, ColumnSpan b) {
+    return {std::min(a.left, b.left), std::max(a.right, b.right)};
+}
+
+// Neighbouring rows' pixels to leave share one box while it grows no row's
+// by more than this many columns: glyphs are walked once per box.
+constexpr int kBoxSlack = 64;
 
 std::size_t BytesOf(const LineInk& ink) {
     return ink.pixels.size() * sizeof(Pixel);
@@ -67,37 +79,82 @@ const LineInk* LineInkCache::Insert(std::string_view text, Pixel color, LineInk 
 }
 
 bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink, bool known_white,
-                 std::vector<RowBand>* left_over) {
+                 std::vector<Rect>* left_over) {
     if (x < 0 || y < 0 || x + ink.width > s.width() || y + ink.rows > s.height()) return false;
-    const std::size_t width = static_cast<std::size_t>(ink.width);
-    const std::ptrdiff_t stride = s.width();
+    if (ink.inked.size() != static_cast<std::size_t>(ink.rows)) return false;
+    const int left = static_cast<int>(x);
     const int top = static_cast<int>(y);
-    // Rows known to hold a row image are judged by the image, once per
-    // image, before the rows are taken (which forgets what they hold).
-    std::vector<signed char> white(static_cast<std::size_t>(ink.rows), -1);
-    if (!known_white) {
-        const Pixel* last_image = nullptr;
-        bool last_white = false;
-        for (int r = 0; r < ink.rows; ++r) {
-            const Pixel* image = s.KnownRowImage(top + r);
-            if (!image) continue;
-            if (image != last_image) {
-                last_image = image;
-                last_white = AllWhite(image + x, width);
-            }
-            white[static_cast<std::size_t>(r)] = last_white ? 1 : 0;
+    const std::size_t rows = static_cast<std::size_t>(ink.rows);
+    // Per row: the columns under its ink, those known white, those to leave
+    // (not all white, and then the row's box of them). Rows known to hold a
+    // row image are judged by the image before the rows are taken, which
+    // forgets what they hold.
+    struct Plan {
+        ColumnSpan under, white, dirty, leave;
+        bool judged;
+    };
+    thread_local std::vector<Plan> plans;
+    plans.assign(rows, Plan{{}, {}, {}, {}, known_white});
+    for (std::size_t r = 0; r < rows; ++r) {
+        Plan& p = plans[r];
+        const ColumnSpan inked = ink.inked[r];
+        p.under = inked.empty() ? ColumnSpan{} : ColumnSpan{left + inked.left, left + inked.right};
+        p.white = s.KnownWhite(top + static_cast<int>(r));
+        if (known_white || p.white.Contains(p.under)) {
+            p.judged = true;
+            continue;
+        }
+        if (const Pixel* image = s.KnownRowImage(top + static_cast<int>(r))) {
+            p.dirty = NotWhiteWithin(image, p.under);
+            p.judged = true;
         }
     }
-    Pixel* const dst = s.rows(top, top + ink.rows) + x;
-    for (int r = 0; r < ink.rows; ++r) {
-        Pixel* const out = dst + r * stride;
-        const signed char known = white[static_cast<std::size_t>(r)];
-        if (known_white || known == 1 || (known < 0 && AllWhite(out, width))) {
-            std::memcpy(out, ink.pixels.data() + static_cast<std::size_t>(r) * width, width * sizeof(Pixel));
-        } else if (!left_over->empty() && left_over->back().bottom == top + r) {
-            ++left_over->back().bottom;
+    const std::ptrdiff_t stride = s.width();
+    Pixel* const first_row = s.rows(top, top + ink.rows);
+    const auto row_of = [&](std::size_t r) { return first_row + static_cast<std::ptrdiff_t>(r) * stride; };
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (!plans[r].judged) plans[r].dirty = NotWhiteWithin(row_of(r), plans[r].under);
+    }
+    // Neighbouring rows' pixels to leave, in boxes; each row then takes its
+    // ink outside its box.
+    std::size_t r = 0;
+    while (r < rows) {
+        if (plans[r].dirty.empty()) {
+            ++r;
+            continue;
+        }
+        ColumnSpan box = plans[r].dirty;
+        std::size_t end = r + 1;
+        while (end < rows && !plans[end].dirty.empty()) {
+            const ColumnSpan grown = Union(box, plans[end].dirty);
+            if (grown.size() - box.size() > kBoxSlack || grown.size() - plans[end].dirty.size() > kBoxSlack)
+                break;
+            box = grown;
+            ++end;
+        }
+        for (std::size_t k = r; k < end; ++k) plans[k].leave = box;
+        left_over->push_back(Rect{box.left, top + static_cast<std::int64_t>(r), box.right,
+                                  top + static_cast<std::int64_t>(end)});
+        r = end;
+    }
+    const std::size_t width = static_cast<std::size_t>(ink.width);
+    for (r = 0; r < rows; ++r) {
+        const Plan& p = plans[r];
+        // Taking the rows forgot what they hold; what is known still holds
+        // outside the ink.
+        s.NoteWhite(top + static_cast<int>(r), p.white.Without(p.under));
+        if (p.under.empty()) continue;
+        Pixel* const out = row_of(r);
+        const Pixel* const from = ink.pixels.data() + r * width;
+        const auto copy = [&](int a, int b) {
+            if (a < b)
+                std::memcpy(out + a, from + (a - left), static_cast<std::size_t>(b - a) * sizeof(Pixel));
+        };
+        if (p.leave.empty()) {
+            copy(p.under.left, p.under.right);
         } else {
-            left_over->push_back(RowBand{top + r, top + r + 1});
+            copy(p.under.left, std::min(p.under.right, p.leave.left));
+            copy(std::max(p.under.left, p.leave.right), p.under.right);
         }
     }
     return true;

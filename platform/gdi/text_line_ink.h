@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/gdi/rect.h"
 #include "platform/gdi/surface.h"
 
 namespace gdi::text {
@@ -22,6 +23,9 @@ struct LineInk {
     int width = 0;
     int rows = 0;
     std::vector<Pixel> pixels;
+    // Per row, the columns that any glyph's box covers; empty where none
+    // does. Only these pixels change, whatever lies under the line.
+    std::vector<ColumnSpan> inked;
 };
 
 // The lines one font drew last, by text and colour, within a byte budget.
@@ -57,18 +61,14 @@ private:
 void SetLineInkCaching(bool on);
 bool LineInkCaching();
 
-// Rows [top, bottom) of a surface.
-struct RowBand {
-    int top;
-    int bottom;
-};
-
-// Writes the line with its block's corner at (x, y) on every row of the
-// block where all pixels under it are white (all rows when `known_white`:
-// the caller just filled the block white). The rows left, in bands, are
-// appended to *left_over for drawing glyph by glyph. Returns false, having
-// written nothing, when the block does not lie on the surface.
+// Writes the line with its block's corner at (x, y) wherever the pixels
+// under its ink are white (everywhere when `known_white`: the caller just
+// filled the block white). Each row's pixels that are not white, with the
+// columns between them, are left for drawing glyph by glyph: appended to
+// *left_over as boxes of neighbouring rows, no pixel of which was written.
+// Returns false, having written nothing, when the block does not lie on the
+// surface.
 bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink, bool known_white,
-                 std::vector<RowBand>* left_over);
+                 std::vector<Rect>* left_over);
 
 }  // namespace gdi::text

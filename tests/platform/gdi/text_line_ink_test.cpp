@@ -111,34 +111,65 @@ TEST(LineInk, OverRowsStillWaitingForTheirFill) {
     EXPECT_GT(std::count(kept.begin(), kept.end(), Pixel{0x000000}), 500);
 }
 
-TEST(LineInk, CopiesRowsThatAreAllWhiteAndLeavesTheOthersInBands) {
+// A block of 8 x 4 whose ink is 1 to 32, glyphs covering all but the first column.
+LineInk Numbered() {
     LineInk ink;
-    ink.width = 3;
+    ink.width = 8;
     ink.rows = 4;
-    ink.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    for (Pixel p = 1; p <= 32; ++p) ink.pixels.push_back(p);
+    ink.inked.assign(4, ColumnSpan{1, 8});
+    return ink;
+}
+
+TEST(LineInk, CopiesWhereTheInkLandsOnWhiteAndLeavesTheRestInBoxes) {
+    const LineInk ink = Numbered();
     SurfacePtr s = Background(Under::kWhite);
-    std::vector<RowBand> left;
+    std::vector<Rect> left;
     EXPECT_FALSE(CopyLineInk(*s, -1, 0, ink, true, &left));
-    EXPECT_FALSE(CopyLineInk(*s, 209, 0, ink, true, &left));
+    EXPECT_FALSE(CopyLineInk(*s, 204, 0, ink, true, &left));
     EXPECT_FALSE(CopyLineInk(*s, 0, 58, ink, true, &left));
     EXPECT_TRUE(left.empty());
 
-    s->set(21, 6, 0x000001);  // rows 6 and 7 of the block at 20,5 are not all white
-    s->set(22, 7, 0x000002);
+    // Under the block at 20,5: a dark pixel where no glyph lies (no matter),
+    // and dark pixels at columns 23 and 25 of rows 6 and 7.
+    s->set(20, 5, 0x000003);
+    s->set(23, 6, 0x000001);
+    s->set(25, 7, 0x000002);
     ASSERT_TRUE(CopyLineInk(*s, 20, 5, ink, false, &left));
     ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(left[0].top, 6);
-    EXPECT_EQ(left[0].bottom, 8);
-    EXPECT_EQ(s->at(20, 5), 1u);
-    EXPECT_EQ(s->at(22, 8), 12u);
-    EXPECT_EQ(s->at(20, 6), kWhite) << "a row left over is not written";
-    EXPECT_EQ(s->at(21, 6), 0x000001u);
-    EXPECT_EQ(s->at(23, 8), kWhite);
+    EXPECT_EQ(left[0], (Rect{23, 6, 26, 8})) << "one box over both rows' dark columns";
+    EXPECT_EQ(s->at(20, 5), 0x000003u) << "no glyph there: not written";
+    EXPECT_EQ(s->at(21, 5), 2u);
+    EXPECT_EQ(s->at(27, 8), 32u);
+    EXPECT_EQ(s->at(22, 6), 11u) << "left of the box: copied";
+    EXPECT_EQ(s->at(26, 7), 23u) << "right of the box: copied";
+    EXPECT_EQ(s->at(23, 6), 0x000001u) << "inside the box: not written";
+    EXPECT_EQ(s->at(24, 7), kWhite);
+    EXPECT_EQ(s->at(24, 6), kWhite);
 
     left.clear();
     ASSERT_TRUE(CopyLineInk(*s, 20, 5, ink, true, &left));
     EXPECT_TRUE(left.empty()) << "known white: every row is copied";
-    EXPECT_EQ(s->at(21, 6), 5u);
+    EXPECT_EQ(s->at(23, 6), 12u);
+}
+
+TEST(LineInk, FarApartPixelsToLeaveTakeBoxesOfTheirOwn) {
+    LineInk ink;
+    ink.width = 200;
+    ink.rows = 3;
+    ink.pixels.assign(600, 0x123456);
+    ink.inked.assign(3, ColumnSpan{0, 200});
+    SurfacePtr s = Background(Under::kWhite);
+    s->set(2, 10, 0);    // row 0 of the block at 0,10: near the left
+    s->set(190, 11, 0);  // row 1: near the right
+    s->set(191, 12, 0);  // row 2: next to row 1's
+    std::vector<Rect> left;
+    ASSERT_TRUE(CopyLineInk(*s, 0, 10, ink, false, &left));
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0], (Rect{2, 10, 3, 11}));
+    EXPECT_EQ(left[1], (Rect{190, 11, 192, 13}));
+    EXPECT_EQ(s->at(100, 11), 0x123456u);
+    EXPECT_EQ(s->at(191, 11), kWhite) << "inside row 1's box";
 }
 
 TEST(LineInk, CacheKeepsItsBudgetAndTheRecentLines) {
