@@ -48,17 +48,7 @@ void FillBox(Surface& s, const Rect& box, Pixel color) {
     // A narrow box over rows still due a fill (the edges of a page) waits
     // with them, so that each row is written once, when it is used.
     if (s.FillNarrowBox(left, top, right, static_cast<int>(box.bottom), color)) return;
-    // Row by row: a row still due a batched fill takes it only around the
-    // box, just before the box is filled, while the row is in the nearest cache.
-    // What each row is known to hold in white grows or shrinks with the box,
-    // so that text drawn over it later need not read the row.
-    const std::size_t n = static_cast<std::size_t>(box.Width());
-    const ColumnSpan columns{left, right};
-    for (int y = top; y < box.bottom; ++y) {
-        const ColumnSpan known = s.KnownWhite(y);
-        surface_rows::FillPixels(s.RowToOverwrite(y, left, right) + left, n, color);
-        s.NoteWhite(y, color == kWhitePixel ? known.With(columns) : known.Without(columns));
-    }
+    s.FillBox(left, top, right, static_cast<int>(box.bottom), color);
 }
 
 }  // namespace detail

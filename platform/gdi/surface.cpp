@@ -156,19 +156,16 @@ ColumnSpan Surface::KnownWhite(int y) const {
     return white_noted_ ? white_[static_cast<std::size_t>(y)] : ColumnSpan{};
 }
 
-void Surface::UntagCutting(int top, int bottom, ColumnSpan cut, Pixel color) const {
-    if (!tagged_ && !white_noted_) return;
-    for (int y = top; y < bottom; ++y) {
-        const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(y)] : 0;
-        ColumnSpan white = white_noted_ ? white_[static_cast<std::size_t>(y)] : ColumnSpan{};
-        if (tag == 0 && white.empty()) continue;  // nothing known: nothing to forget
-        if (tag != 0) {
-            white = tag_image_white_[tag - 1u] ? ColumnSpan{0, width_} : ColumnSpan{};
-            row_tags_[static_cast<std::size_t>(y)] = 0;
-        }
-        if (color != kWhitePixel) white = white.Without(cut);
-        if (!white.empty() || white_noted_) NoteWhite(y, white);
+void Surface::UntagRowCutting(int y, ColumnSpan cut, Pixel color) const {
+    const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(y)] : 0;
+    ColumnSpan white = white_noted_ ? white_[static_cast<std::size_t>(y)] : ColumnSpan{};
+    if (tag == 0 && white.empty()) return;  // nothing known: nothing to forget
+    if (tag != 0) {
+        white = tag_image_white_[tag - 1u] ? ColumnSpan{0, width_} : ColumnSpan{};
+        row_tags_[static_cast<std::size_t>(y)] = 0;
     }
+    if (color != kWhitePixel) white = white.Without(cut);
+    NoteWhite(y, white);
 }
 
 void Surface::NoteWhite(int y, ColumnSpan span) const {

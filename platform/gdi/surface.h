@@ -140,6 +140,11 @@ public:
     // columns drawn over it are painted in the same pass.
     void Fill(Pixel color);
 
+    // Fills the box [left, right) x [top, bottom), already clipped to the
+    // surface, row by row: a row still due a fill takes it only around the
+    // box, just before, while the row is in the nearest cache. What each row
+    // is known to hold in white grows or shrinks with the box.
+    void FillBox(int left, int top, int right, int bottom, Pixel color);
     // Fills the box [left, right) x [top, bottom), already clipped, when it
     // is narrow and the rows under it are still due a fill: it waits with
     // them, like a column. False, with nothing done, otherwise.
@@ -227,9 +232,9 @@ private:
             std::fill(row_tags_.begin() + top, row_tags_.begin() + std::max(top, bottom), std::uint8_t{0});
         ForgetWhite(top, bottom);
     }
-    // Rows [top, bottom) were written in the columns of `cut` alone, in
-    // `color`: their tags go, and what is known white shrinks.
-    void UntagCutting(int top, int bottom, ColumnSpan cut, Pixel color) const;
+    // Row y was written in the columns of `cut` alone, in `color`: its tag
+    // goes, and what is known white shrinks.
+    void UntagRowCutting(int y, ColumnSpan cut, Pixel color) const;
     void ForgetWhite(int top, int bottom) const {
         if (white_noted_)
             std::fill(white_.begin() + top, white_.begin() + std::max(top, bottom), ColumnSpan{});
@@ -276,6 +281,7 @@ private:
     mutable std::vector<LazyBox> lazy_boxes_;
     mutable std::vector<Pixel> lazy_scratch_;  // a row image with the boxes that cross it
     mutable std::vector<ColumnSpan> lazy_crossing_;
+    std::vector<ColumnSpan> white_band_;  // what a band of rows held in white before a box
     mutable std::vector<std::uint8_t> row_tags_;
     mutable std::vector<std::vector<Pixel>> tag_images_;  // image of tag t at t - 1
     mutable std::vector<std::uint8_t> tag_image_white_;   // whether that image is all white

@@ -192,14 +192,54 @@ bool Surface::AddLazyBox(ColumnSpan columns, int top, int bottom, Pixel color) {
     // Rows already written take the box now; the others when they are.
     MarkWritten(top, bottom);
     lazy_boxes_.push_back(LazyBox{columns, top, bottom, color});
-    UntagCutting(top, bottom, columns, color);
     Pixel* const base = pixels_.data();
     for (int y = top; y < bottom; ++y) {
-        if (!unpainted_[static_cast<std::size_t>(y)])
-            std::fill(base + static_cast<std::ptrdiff_t>(y) * width_ + columns.left,
-                      base + static_cast<std::ptrdiff_t>(y) * width_ + columns.right, color);
+        if (unpainted_[static_cast<std::size_t>(y)]) continue;  // nothing known, nothing written yet
+        Pixel* const out = base + static_cast<std::ptrdiff_t>(y) * width_;
+        for (int x = columns.left; x < columns.right; ++x) out[x] = color;
+        UntagRowCutting(y, columns, color);
     }
     return true;
+}
+
+void Surface::FillBox(int left, int top, int right, int bottom, Pixel color) {
+    Own();
+    // Whatever still waits either starts its lazy rows or is painted now.
+    if (pending_ && !lazy_) PrepareRows(top, top);
+    MarkWritten(top, bottom);
+    const ColumnSpan columns{left, right};
+    const std::size_t n = static_cast<std::size_t>(right - left);
+    const int band =
+        std::max(1, static_cast<int>(kCrossedBandBytes / (static_cast<std::size_t>(width_) * 4)));
+    Pixel* const base = pixels_.data();
+    for (int y = top; y < bottom;) {
+        // Rows still due a fill, in bands: the band is written whole in the
+        // box's colour as one string store, then each row takes its image
+        // outside the box while the band is still in the nearest caches.
+        int end = y;
+        if (lazy_) {
+            while (end < bottom && end - y < band && unpainted_[static_cast<std::size_t>(end)]) ++end;
+        }
+        if (end > y + 1) {
+            white_band_.resize(static_cast<std::size_t>(end - y));
+            for (int r = y; r < end; ++r) white_band_[static_cast<std::size_t>(r - y)] = KnownWhite(r);
+            FillPixels(base + static_cast<std::ptrdiff_t>(y) * width_,
+                       static_cast<std::size_t>(end - y) * static_cast<std::size_t>(width_), color);
+            for (int r = y; r < end; ++r) {
+                PaintLazyRowAround(r, left, right);
+                const ColumnSpan known = white_band_[static_cast<std::size_t>(r - y)];
+                NoteWhite(r, color == kWhitePixel ? known.With(columns) : known.Without(columns));
+            }
+            y = end;
+            continue;
+        }
+        const ColumnSpan known = KnownWhite(y);
+        if (lazy_ && unpainted_[static_cast<std::size_t>(y)]) PaintLazyRowAround(y, left, right);
+        FillPixels(base + static_cast<std::ptrdiff_t>(y) * width_ + left, n, color);
+        if (tagged_) row_tags_[static_cast<std::size_t>(y)] = 0;
+        NoteWhite(y, color == kWhitePixel ? known.With(columns) : known.Without(columns));
+        ++y;
+    }
 }
 
 bool Surface::FillNarrowBox(int left, int top, int right, int bottom, Pixel color) {

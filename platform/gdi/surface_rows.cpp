@@ -40,8 +40,9 @@ __attribute__((target("avx512f"))) void StoreOverlay(Pixel* row, const std::uint
 
 namespace {
 
-// Spans shorter than this are written by a plain loop.
-constexpr std::size_t kShortSpan = 32;
+// Spans shorter than this are written by vector stores: a string store's
+// start-up costs more than they do.
+constexpr std::size_t kShortSpan = 512;
 
 #if defined(__x86_64__)
 // n copies of an 8-byte pattern as one string store, which writes whole
@@ -53,15 +54,32 @@ void StorePattern(void* dst, std::uint64_t pattern, std::size_t n) {
 void CopyString(void* dst, const void* src, std::size_t bytes) {
     asm volatile("rep movsb" : "+D"(dst), "+S"(src), "+c"(bytes) : : "memory");
 }
+
+// n pixels of an 8-byte pattern (two pixels, the first at out[0]), sixteen
+// at a time; the last group under a lane mask.
+__attribute__((target("avx512f"))) void StoreShortAvx512(Pixel* out, std::uint64_t pattern, std::size_t n) {
+    const __m512i v = _mm512_set1_epi64(static_cast<long long>(pattern));
+    std::size_t k = 0;
+    for (; k + 16 <= n; k += 16) _mm512_storeu_si512(out + k, v);
+    if (k < n) _mm512_mask_storeu_epi32(out + k, static_cast<__mmask16>((1u << (n - k)) - 1), v);
+}
+
+void StoreShort(Pixel* out, std::uint64_t pattern, std::size_t n) {
+    if (UsesAvx512()) {
+        StoreShortAvx512(out, pattern, n);
+        return;
+    }
+    const Pixel even = static_cast<Pixel>(pattern), odd = static_cast<Pixel>(pattern >> 32);
+    for (std::size_t k = 0; k < n; ++k) out[k] = k % 2 == 0 ? even : odd;
+}
 #endif
 
 }  // namespace
 
 void FillPixels(Pixel* out, std::size_t n, Pixel color) {
 #if defined(__x86_64__)
-    // A string store's start-up costs more than a short span.
     if (n < kShortSpan) {
-        std::fill(out, out + n, color);
+        StoreShort(out, static_cast<std::uint64_t>(color) << 32 | color, n);
         return;
     }
     StorePattern(out, static_cast<std::uint64_t>(color) << 32 | color, n / 2);
@@ -74,8 +92,12 @@ void FillPixels(Pixel* out, std::size_t n, Pixel color) {
 void StoreRepeating(Pixel* out, const Pixel* image, std::ptrdiff_t from, std::ptrdiff_t to) {
     if (from >= to) return;
 #if defined(__x86_64__)
-    if (to - from >= static_cast<std::ptrdiff_t>(kShortSpan)) {
+    if (to - from >= 2) {
         const std::uint64_t pattern = static_cast<std::uint64_t>(image[from + 1]) << 32 | image[from];
+        if (to - from < static_cast<std::ptrdiff_t>(kShortSpan)) {
+            StoreShort(out + from, pattern, static_cast<std::size_t>(to - from));
+            return;
+        }
         StorePattern(out + from, pattern, static_cast<std::size_t>((to - from) / 2));
         if ((to - from) % 2 != 0) out[to - 1] = image[to - 1];
         return;

@@ -23,7 +23,10 @@ ColumnSpan NotWhiteWithin(const Pixel* row, ColumnSpan span) {
     return {span.left + static_cast<int>(first), span.left + static_cast<int>(end)};
 }
 
+// The span from the first to the last column of either; empty spans add nothing.
 ColumnSpan Union(ColumnSpan a, ColumnSpan b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
     return {std::min(a.left, b.left), std::max(a.right, b.right)};
 }
 
@@ -113,7 +116,16 @@ bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink,
     Pixel* const first_row = s.rows(top, top + ink.rows);
     const auto row_of = [&](std::size_t r) { return first_row + static_cast<std::ptrdiff_t>(r) * stride; };
     for (std::size_t r = 0; r < rows; ++r) {
-        if (!plans[r].judged) plans[r].dirty = NotWhiteWithin(row_of(r), plans[r].under);
+        Plan& p = plans[r];
+        if (p.judged) continue;
+        // Only the columns not known white are read.
+        const ColumnSpan before{p.under.left, std::min(p.under.right, p.white.left)};
+        const ColumnSpan after{std::max(p.under.left, p.white.right), p.under.right};
+        if (p.white.empty() || before.left >= p.under.right || after.right <= p.under.left) {
+            p.dirty = NotWhiteWithin(row_of(r), p.under);
+        } else {
+            p.dirty = Union(NotWhiteWithin(row_of(r), before), NotWhiteWithin(row_of(r), after));
+        }
     }
     // Neighbouring rows' pixels to leave, in boxes; each row then takes its
     // ink outside its box.
