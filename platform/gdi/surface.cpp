@@ -158,12 +158,17 @@ ColumnSpan Surface::KnownWhite(int y) const {
 
 void Surface::UntagRowCutting(int y, ColumnSpan cut, Pixel color) const {
     const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(y)] : 0;
-    ColumnSpan white = white_noted_ ? white_[static_cast<std::size_t>(y)] : ColumnSpan{};
-    if (tag == 0 && white.empty()) return;  // nothing known: nothing to forget
-    if (tag != 0) {
-        white = tag_image_white_[tag - 1u] ? ColumnSpan{0, width_} : ColumnSpan{};
-        row_tags_[static_cast<std::size_t>(y)] = 0;
+    if (tag == 0) {
+        // Only a noted span can be known, and only a cut shrinks it.
+        if (white_noted_ && color != kWhitePixel) {
+            ColumnSpan& white = white_[static_cast<std::size_t>(y)];
+            white = white.Without(cut);
+        }
+        return;
     }
+    // The row held its tag's image: what of it is white stays known.
+    ColumnSpan white = tag_image_white_[tag - 1u] ? ColumnSpan{0, width_} : ColumnSpan{};
+    row_tags_[static_cast<std::size_t>(y)] = 0;
     if (color != kWhitePixel) white = white.Without(cut);
     NoteWhite(y, white);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "platform/gdi/text_ink_rows.h"
 
@@ -112,19 +113,17 @@ bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink,
             p.judged = true;
         }
     }
-    const std::ptrdiff_t stride = s.width();
-    Pixel* const first_row = s.rows(top, top + ink.rows);
-    const auto row_of = [&](std::size_t r) { return first_row + static_cast<std::ptrdiff_t>(r) * stride; };
     for (std::size_t r = 0; r < rows; ++r) {
         Plan& p = plans[r];
         if (p.judged) continue;
         // Only the columns not known white are read.
+        const Pixel* const row = std::as_const(s).row(top + static_cast<int>(r));
         const ColumnSpan before{p.under.left, std::min(p.under.right, p.white.left)};
         const ColumnSpan after{std::max(p.under.left, p.white.right), p.under.right};
         if (p.white.empty() || before.left >= p.under.right || after.right <= p.under.left) {
-            p.dirty = NotWhiteWithin(row_of(r), p.under);
+            p.dirty = NotWhiteWithin(row, p.under);
         } else {
-            p.dirty = Union(NotWhiteWithin(row_of(r), before), NotWhiteWithin(row_of(r), after));
+            p.dirty = Union(NotWhiteWithin(row, before), NotWhiteWithin(row, after));
         }
     }
     // Neighbouring rows' pixels to leave, in boxes; each row then takes its
@@ -152,22 +151,26 @@ bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink,
     const std::size_t width = static_cast<std::size_t>(ink.width);
     for (r = 0; r < rows; ++r) {
         const Plan& p = plans[r];
-        // Taking the rows forgot what they hold; what is known still holds
-        // outside the ink.
-        s.NoteWhite(top + static_cast<int>(r), p.white.Without(p.under));
-        if (p.under.empty()) continue;
-        Pixel* const out = row_of(r);
-        const Pixel* const from = ink.pixels.data() + r * width;
-        const auto copy = [&](int a, int b) {
-            if (a < b)
-                std::memcpy(out + a, from + (a - left), static_cast<std::size_t>(b - a) * sizeof(Pixel));
-        };
-        if (p.leave.empty()) {
-            copy(p.under.left, p.under.right);
-        } else {
-            copy(p.under.left, std::min(p.under.right, p.leave.left));
-            copy(std::max(p.under.left, p.leave.right), p.under.right);
+        const int y_r = top + static_cast<int>(r);
+        if (!p.under.empty()) {
+            const Pixel* const from = ink.pixels.data() + r * width;
+            const auto copy = [&](Pixel* out, int a, int b) {
+                if (a < b)
+                    std::memcpy(out + a, from + (a - left), static_cast<std::size_t>(b - a) * sizeof(Pixel));
+            };
+            if (p.leave.empty()) {
+                // All of the ink's columns are written: a row still due a
+                // fill takes it only around them.
+                copy(s.RowToOverwrite(y_r, p.under.left, p.under.right), p.under.left, p.under.right);
+            } else {
+                Pixel* const out = s.row(y_r);
+                copy(out, p.under.left, std::min(p.under.right, p.leave.left));
+                copy(out, std::max(p.under.left, p.leave.right), p.under.right);
+            }
         }
+        // Taking the row forgot what it holds; what is known still holds
+        // outside the ink.
+        s.NoteWhite(y_r, p.white.Without(p.under));
     }
     return true;
 }
