@@ -144,7 +144,7 @@ ColumnSpan Surface::KnownWhite(int y) const {
     if (lazy_ && unpainted_[static_cast<std::size_t>(y)]) {
         const bool in_run = y >= lazy_run_top_ && y < lazy_run_bottom_;
         if (!(in_run ? lazy_run_white_ : lazy_fill_white_)) return {};
-        // Due the image, and every lazy column that crosses it.
+        // Due the image, and every lazy box that crosses it.
         ColumnSpan white{0, width_};
         for (const LazyBox& b : lazy_boxes_) {
             if (y >= b.top && y < b.bottom && b.color != kWhitePixel) white = white.Without(b.columns);

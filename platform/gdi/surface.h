@@ -279,9 +279,9 @@ private:
         Pixel color;
     };
     mutable std::vector<LazyBox> lazy_boxes_;
-    mutable std::vector<Pixel> lazy_scratch_;  // a row image with the boxes that cross it
-    mutable std::vector<ColumnSpan> lazy_crossing_;
-    std::vector<ColumnSpan> white_band_;  // what a band of rows held in white before a box
+    mutable std::vector<Pixel> lazy_scratch_;     // a row image with the boxes that cross it
+    mutable std::vector<LazyBox> lazy_crossing_;  // the boxes that cross a stretch of rows
+    std::vector<ColumnSpan> white_band_;          // what a band of rows held in white before a box
     mutable std::vector<std::uint8_t> row_tags_;
     mutable std::vector<std::vector<Pixel>> tag_images_;  // image of tag t at t - 1
     mutable std::vector<std::uint8_t> tag_image_white_;   // whether that image is all white

@@ -97,27 +97,27 @@ void Surface::PaintLazyRows(int top, int bottom) const {
     if (unpainted_count_ == 0) lazy_ = false;
 }
 
-// Rows [top, bottom), all due `image` and crossed by the same lazy boxes:
-// the boxes go into the row image, so that each row is written once. Where
-// the image repeats every two pixels, the columns between boxes are string
-// stores of its pattern, which write lines without reading them first.
+// Rows [top, bottom), all due `image` and crossed by the same lazy boxes.
+// Where the image repeats every two pixels, a band of rows is one string
+// store of its pattern (which writes lines without reading them first), and
+// the boxes' pixels follow while the band is still in the nearest caches.
+// Otherwise each row is copied from the image with the boxes in it.
 void Surface::PaintCrossedRows(const std::vector<Pixel>& image, bool repeats, int top, int bottom,
                                bool stream) const {
-    lazy_scratch_ = image;
-    std::vector<ColumnSpan>& boxes = lazy_crossing_;
-    boxes.clear();
+    std::vector<LazyBox>& crossing = lazy_crossing_;
+    crossing.clear();
     for (const LazyBox& b : lazy_boxes_) {
-        if (top < b.top || top >= b.bottom) continue;
-        std::fill(lazy_scratch_.begin() + b.columns.left, lazy_scratch_.begin() + b.columns.right, b.color);
-        boxes.push_back(b.columns);
+        if (top >= b.top && top < b.bottom) crossing.push_back(b);
     }
     Pixel* const base = pixels_.data();
     if (!repeats || stream) {
+        lazy_scratch_ = image;
+        for (const LazyBox& b : crossing)
+            std::fill(lazy_scratch_.begin() + b.columns.left, lazy_scratch_.begin() + b.columns.right,
+                      b.color);
         CopyRowDown(base, width_, lazy_scratch_.data(), top, bottom, stream);
         return;
     }
-    // Bands of rows as one string store of the image's pattern, then the
-    // boxes' pixels while the band is still in the nearest caches.
     const int band =
         std::max(1, static_cast<int>(kCrossedBandBytes / (static_cast<std::size_t>(width_) * 4)));
     for (int y = top; y < bottom; y += band) {
@@ -125,8 +125,9 @@ void Surface::PaintCrossedRows(const std::vector<Pixel>& image, bool repeats, in
         CopyRowDown(base, width_, image.data(), y, end, false, true);
         for (int r = y; r < end; ++r) {
             Pixel* const out = base + static_cast<std::ptrdiff_t>(r) * width_;
-            for (const ColumnSpan& b : boxes) {
-                for (int x = b.left; x < b.right; ++x) out[x] = lazy_scratch_[static_cast<std::size_t>(x)];
+            // In drawing order, so that a later box over an earlier one wins.
+            for (const LazyBox& b : crossing) {
+                for (int x = b.columns.left; x < b.columns.right; ++x) out[x] = b.color;
             }
         }
     }
@@ -135,7 +136,7 @@ void Surface::PaintCrossedRows(const std::vector<Pixel>& image, bool repeats, in
 const Pixel* Surface::KnownRowImage(int y) const {
     if (shared_ || y < 0 || y >= height_ || (pending_ && !lazy_)) return nullptr;
     if (lazy_ && unpainted_[static_cast<std::size_t>(y)]) {
-        // Due its image, and every lazy column that crosses it.
+        // Due its image, and every lazy box that crosses it.
         for (const LazyBox& b : lazy_boxes_) {
             if (y >= b.top && y < b.bottom) return nullptr;
         }
