@@ -13,6 +13,7 @@
 #include "platform/background_jobs.h"
 #include "platform/context.h"
 #include "platform/gdi/text_internal.h"
+#include "platform/gdi/text_setup.h"
 
 namespace gdi::text {
 
@@ -69,7 +70,7 @@ Registry& registry() {
     // Once, even when StartFontSetup's thread is still at it: a second
     // caller waits for the first.
     std::call_once(part.set_up, [r] {
-        if (FcInit() == FcTrue) {
+        if (SetUpFontconfig()) {
             // fontconfig keeps unreachable blocks until FcFini (LeakSanitizer
             // reports them). Nothing of ours holds fontconfig objects, and a
             // later match would just initialise fontconfig again.
