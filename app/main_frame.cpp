@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/button_ids.h"
+#include "platform/gdi/text.h"
 
 IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
 
@@ -21,6 +22,9 @@ CMainFrame::CMainFrame() {
     Create(nullptr, "Corvane LCD Adjustment", WS_POPUP, rectDefault, nullptr, nullptr, 0, nullptr);
     ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
     MeasureScreen();
+    // The first page's glyphs are rendered beside this thread, if the font
+    // set-up is still running, while the frame is made and the page cleared.
+    for (const auto& [font, text] : WelcomePageTexts()) gdi::text::PrepareDuringFontSetup(font, text);
     CClientDC client(this);
     BuildBackBuffer(&client);
     LayoutSizeChart();

@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/image_button.h"
 #include "app/wizard_page.h"
@@ -48,6 +50,7 @@ public:
     // Drawing kit.
     void MeasureScreen();
     void LoadIcons();
+    static LOGFONTA PageFontDescription(int height, int style);
     std::unique_ptr<PageFont> MakePageFont(int height, int style);
     void ClearPage();
     void DrawCenteredText(std::string text, double y);
@@ -66,6 +69,9 @@ public:
 
     // Adjustment pages and their patterns.
     void RenderWelcomePage();
+    // Each font the Welcome page draws with at this screen size, with all
+    // the text it draws in that font.
+    std::vector<std::pair<LOGFONTA, std::string>> WelcomePageTexts() const;
     void RenderCompletionPage();
     void RenderPitchPage();
     void RenderPhasePage();

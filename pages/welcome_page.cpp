@@ -26,15 +26,34 @@ constexpr CenteredLine kBodyLines[] = {
     {"After warm-up, please select the \"Adjust\" button to Begin", 0.6347},
 };
 
+int VersionHeight(int resolution_class) {
+    return FontHeightTable[resolution_class] - 28;
+}
+
+int BodyHeight(int resolution_class) {
+    const int F = FontHeightTable[resolution_class];
+    return resolution_class <= 1 ? F - 6 : F;
+}
+
+std::string VersionText() {
+    return "Version: " + VersionMajor + "." + VersionMinor;
+}
+
 }  // namespace
+
+std::vector<std::pair<LOGFONTA, std::string>> CMainFrame::WelcomePageTexts() const {
+    std::string body;
+    for (const CenteredLine& line : kBodyLines) body += line.text;
+    return {{PageFontDescription(BodyHeight(ResolutionClass), kRegular), body},
+            {PageFontDescription(VersionHeight(ResolutionClass), kRegular), VersionText()}};
+}
 
 void CMainFrame::RenderWelcomePage() {
     CDC& dc = BackBuffer.dc;
     const int W = ScreenMetrics.W, H = ScreenMetrics.H;
-    const int F = FontHeightTable[ResolutionClass];
 
-    auto versionFont = MakePageFont(F - 28, kRegular);
-    auto bodyFont = MakePageFont(ResolutionClass <= 1 ? F - 6 : F, kRegular);
+    auto versionFont = MakePageFont(VersionHeight(ResolutionClass), kRegular);
+    auto bodyFont = MakePageFont(BodyHeight(ResolutionClass), kRegular);
 
     ClearPage();
     // Set before the save, so black stays the standing text colour afterwards.
@@ -53,5 +72,5 @@ void CMainFrame::RenderWelcomePage() {
     for (const CenteredLine& line : kBodyLines) DrawCenteredText(line.text, Trunc(H * line.y));
 
     dc.SelectObject(versionFont.get());
-    DrawTextAt("Version: " + VersionMajor + "." + VersionMinor, Trunc(W * 0.005), Trunc(H * 0.97));
+    DrawTextAt(VersionText(), Trunc(W * 0.005), Trunc(H * 0.97));
 }

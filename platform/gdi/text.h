@@ -47,6 +47,13 @@ public:
 // Resolving a font before then waits for it.
 void StartFontSetup();
 
+// Has the set-up's job, once the set-up is done, also resolve `lf` and render
+// the glyphs of `text`, while this thread goes on: for the fonts of a first
+// page, which would otherwise wait for the set-up and then render every glyph
+// on the drawing thread. Asked for after that job has ended, or without
+// StartFontSetup, it does nothing. What is drawn is the same either way.
+void PrepareDuringFontSetup(const LOGFONTA& lf, std::string_view text);
+
 // Resolves a font description: fontconfig match of face name, weight and
 // italic; a positive height is the cell height, a negative one the em height.
 // Returns null when no font at all can be found. Repeated calls with equal

@@ -8,7 +8,10 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "platform/background_jobs.h"
 #include "platform/context.h"
@@ -57,6 +60,11 @@ struct RegistryPart : platform::Part {
     std::once_flag set_up;
     std::once_flag setup_started;
     std::future<void> setup;  // StartFontSetup's thread
+    // Fonts and texts to have ready when the set-up's job ends; taken until
+    // the job has handled its last ones.
+    std::mutex early_mutex;
+    std::vector<std::pair<LOGFONTA, std::string>> early;
+    bool early_closed = false;
 };
 
 // Shared with StartFontSetup's thread.
@@ -81,15 +89,46 @@ Registry& registry() {
     return *r;
 }
 
+std::shared_ptr<const SizedFont> ResolveReady(const LOGFONTA& lf);
+
+// On the set-up's thread, after the set-up: resolves each font asked for and
+// renders the glyphs of its text, until none is left to do.
+void PrepareEarlyFonts() {
+    RegistryPart& part = Fonts();
+    for (;;) {
+        std::vector<std::pair<LOGFONTA, std::string>> batch;
+        {
+            std::lock_guard lock(part.early_mutex);
+            if (part.early.empty()) {
+                part.early_closed = true;
+                return;
+            }
+            batch.swap(part.early);
+        }
+        for (const auto& [lf, text] : batch) {
+            if (const auto font = ResolveReady(lf)) font->Measure(text);
+        }
+    }
+}
+
 }  // namespace
 
 void StartFontSetup() {
     RegistryPart& part = Fonts();
     std::call_once(part.setup_started, [&part] {
-        part.setup = platform::RunInBackground([] { registry(); });
+        part.setup = platform::RunInBackground([] {
+            registry();
+            PrepareEarlyFonts();
+        });
         // The program never ends while the set-up still runs.
         std::atexit([] { Fonts().setup.wait(); });
     });
+}
+
+void PrepareDuringFontSetup(const LOGFONTA& lf, std::string_view text) {
+    RegistryPart& part = Fonts();
+    std::lock_guard lock(part.early_mutex);
+    if (!part.early_closed) part.early.emplace_back(lf, std::string(text));
 }
 
 namespace {
@@ -196,6 +235,13 @@ std::int64_t MulDivRound(std::int64_t a, std::int64_t b, std::int64_t c) {
 std::shared_ptr<const SizedFont> ResolveFont(const LOGFONTA& lf) {
     // The first font waits for the set-up, doing work offered for such waits.
     platform::WaitDoingOfferedWork(Fonts().setup);
+    return ResolveReady(lf);
+}
+
+namespace {
+
+// ResolveFont once the set-up is done, or on its own thread.
+std::shared_ptr<const SizedFont> ResolveReady(const LOGFONTA& lf) {
     Registry& r = registry();
     if (!r.usable) return nullptr;
 
@@ -215,6 +261,8 @@ std::shared_ptr<const SizedFont> ResolveFont(const LOGFONTA& lf) {
     if (inserted) it->second = FtSizedFont::Create(face, height);
     return it->second;
 }
+
+}  // namespace
 
 FontCacheStats GetFontCacheStats() {
     Registry& r = registry();

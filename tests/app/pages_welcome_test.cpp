@@ -2,6 +2,9 @@
 // known by heart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "tests/app/pages_test_util.h"
 
 namespace pages_test {
@@ -103,6 +106,29 @@ TEST(CompletionPage, FrameAndLinesAtKnownSizes) {
         EXPECT_EQ(s.at(c.frame[2], c.frame[1] + 5), kWhite);
         EXPECT_EQ(s.at(c.frame[0] + 5, c.frame[3] - 1), kBlack);
         EXPECT_EQ(s.at(c.frame[0] + 5, c.frame[3]), kWhite);
+    }
+}
+
+// The fonts the start asks the font set-up to have ready are the ones the
+// page draws with, with every character drawn in each.
+TEST(WelcomePage, FontsPreparedAtStartAreTheOnesItDraws) {
+    const std::pair<int, int> sizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1920, 1080}};
+    for (const auto& [w, h] : sizes) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        PageView view = ShowPage(w, h, WizardPage::Welcome);
+        const auto prepared = view.frame->WelcomePageTexts();
+        const auto texts = Texts(view.records);
+        ASSERT_FALSE(texts.empty());
+        for (const TextRecord& t : texts) {
+            bool found = false;
+            for (const auto& [font, chars] : prepared) {
+                if (font.lfHeight != t.height || font.lfWeight != t.weight) continue;
+                found = std::all_of(t.text.begin(), t.text.end(),
+                                    [&chars](char c) { return chars.find(c) != std::string::npos; });
+                if (found) break;
+            }
+            EXPECT_TRUE(found) << "\"" << t.text << "\" at height " << t.height << " is not prepared";
+        }
     }
 }
 
