@@ -1,7 +1,9 @@
 #include "platform/gdi/dc.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/context.h"
@@ -180,14 +182,29 @@ TraceValue CDC::BrushRecord() const {
     return gdi::ColorHex(state_.brush->color);
 }
 
+namespace {
+
+// The current position is stored whole, in one store: a load of it that
+// follows at once (MoveTo then LineTo) then takes the value from the store,
+// where a load spanning two stores would wait for both to reach the cache.
+void StorePosition(POINT& position, int x, int y) {
+    static_assert(sizeof(POINT) == sizeof(std::uint64_t));
+    const auto bits = std::bit_cast<std::uint64_t>(POINT{x, y});
+    std::memcpy(static_cast<void*>(&position), &bits, sizeof bits);
+}
+
+}  // namespace
+
 POINT CDC::MoveTo(int x, int y) {
-    return std::exchange(state_.position, POINT{x, y});
+    const POINT old = state_.position;
+    StorePosition(state_.position, x, y);
+    return old;
 }
 
 BOOL CDC::LineTo(int x, int y) {
     if (!valid_) return FALSE;
     const POINT pts[2] = {state_.position, {x, y}};
-    state_.position = {x, y};
+    StorePosition(state_.position, x, y);
     if (trace_) {
         TraceObject r;
         r.Add("op", "line").Add("from", std::vector<std::int64_t>{pts[0].x, pts[0].y});
@@ -197,6 +214,12 @@ BOOL CDC::LineTo(int x, int y) {
     const gdi::PenData& pen = *state_.pen;
     gdi::Surface* s = surface();
     if (!s || pen.style == PS_NULL) return TRUE;
+    // A solid one-pixel vertical line is one column of the surface's batch:
+    // pages of stripes draw hundreds of them.
+    if (x == pts[0].x && pen.style == PS_SOLID && pen.width <= 1 && s->column_batching()) {
+        gdi::raster::SolidColumn(*s, pts[0], pts[1], gdi::ToPixel(pen.color));
+        return TRUE;
+    }
     if (pen.width > 1) {
         gdi::raster::WidePolyline(*s, pts, 2, false, pen.width, gdi::ToPixel(pen.color));
     } else {

@@ -121,12 +121,7 @@ void Segment(Surface& s, POINT a, POINT b, const CosmeticPen& pen, int phase) {
 // that runs of them are painted row by row.
 bool AddSolidColumn(Surface& s, POINT a, POINT b, const CosmeticPen& pen) {
     if (a.x != b.x || pen.dotted || !s.column_batching()) return false;
-    // Downward: rows a.y .. b.y - 1; upward: rows b.y + 1 .. a.y.
-    const i64 top = a.y <= b.y ? i64{a.y} : i64{b.y} + 1;
-    const i64 bottom = a.y <= b.y ? i64{b.y} : i64{a.y} + 1;
-    const int t = static_cast<int>(std::clamp<i64>(top, 0, s.height()));
-    const int bt = static_cast<int>(std::clamp<i64>(bottom, 0, s.height()));
-    s.AddColumn(a.x, t, bt, pen.color);
+    SolidColumn(s, a, b, pen.color);
     return true;
 }
 

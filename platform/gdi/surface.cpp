@@ -14,8 +14,6 @@ using namespace surface_rows;
 
 namespace {
 
-// Columns kept before they are painted anyway, bounding the batch's memory.
-constexpr std::size_t kMaxColumns = std::size_t{1} << 16;
 // Row images kept for tags; a run whose image is new once they are all
 // taken leaves its rows untagged.
 constexpr std::size_t kMaxTagImages = 8;
@@ -182,12 +180,8 @@ void Surface::NoteWhite(int y, ColumnSpan span) const {
     white_[static_cast<std::size_t>(y)] = ColumnSpan{std::max(span.left, 0), std::min(span.right, width_)};
 }
 
-void Surface::AddColumn(int x, int top, int bottom, Pixel color) {
-    if (x < 0 || x >= width_) return;
+void Surface::AddColumnOutOfBatch(int x, int top, int bottom, Pixel color) {
     Own();
-    top = std::max(top, 0);
-    bottom = std::min(bottom, height_);
-    if (top >= bottom) return;
     if (lazy_ && AddLazyBox({x, x + 1}, top, bottom, color)) return;
     // Lazy rows are older than this column: they are written first.
     if (lazy_) PaintLazyRows(0, height_);

@@ -155,7 +155,20 @@ public:
     // the surface. Columns drawn one by one touch a new cache line per pixel;
     // batched, they are painted row by row, in the order they were added,
     // before anything reads or overwrites the surface.
-    void AddColumn(int x, int top, int bottom, Pixel color);
+    void AddColumn(int x, int top, int bottom, Pixel color) {
+        top = std::max(top, 0);
+        bottom = std::min(bottom, height_);
+        if (x < 0 || x >= width_ || top >= bottom) return;
+        // The common case, a column joining the batch, is inline: a page of
+        // stripes adds hundreds.
+        if (lazy_ || shared_ || !batching_ || columns_.size() >= kMaxColumns) {
+            AddColumnOutOfBatch(x, top, bottom, color);
+            return;
+        }
+        MarkWritten(top, bottom);
+        columns_.push_back(Column{x, top, bottom, color});
+        pending_ = true;
+    }
     // Batching is on by default. Off, the drawing primitives paint columns
     // and whole-surface fills themselves, at once (tests compare the two).
     void SetColumnBatching(bool on);
@@ -190,6 +203,12 @@ private:
         int x, top, bottom;
         Pixel color;
     };
+
+    // Columns kept before they are painted anyway, bounding the batch's memory.
+    static constexpr std::size_t kMaxColumns = std::size_t{1} << 16;
+
+    // A column over lazy rows, or with the batch full or off.
+    void AddColumnOutOfBatch(int x, int top, int bottom, Pixel color);
 
     Surface(int width, int height);
     Surface(Pixel* pixels, int width, int height);

@@ -128,6 +128,23 @@ TEST(DeviceContext, PatBltFlipsNegativeSizesAndIgnoresHugeOnes) {
     EXPECT_FALSE(m.dc.PatBlt(0, 0, 1, 1, SRCCOPY)) << "only PATCOPY is a pattern operation";
 }
 
+TEST(DeviceContext, LinesStartAtTheCurrentPositionAndMoveIt) {
+    MemoryDC m(8, 8);
+    m.dc.PatBlt(0, 0, 8, 8, PATCOPY);
+    EXPECT_EQ(m.dc.MoveTo(2, 1), (POINT{0, 0}));
+    m.dc.LineTo(2, 5);  // down column 2, rows 1 to 4
+    m.dc.LineTo(6, 5);  // then along row 5, columns 2 to 5
+    EXPECT_EQ(m.dc.MoveTo(INT_MIN, INT_MAX), (POINT{6, 5}));
+    m.dc.LineTo(INT_MIN, INT_MIN);  // wholly off the surface
+    EXPECT_EQ(m.dc.MoveTo(7, 0), (POINT{INT_MIN, INT_MIN}));
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const bool inked = (x == 2 && y >= 1 && y <= 4) || (y == 5 && x >= 2 && x <= 5);
+            EXPECT_EQ(m.at(x, y) == 0, inked) << x << "," << y;
+        }
+    }
+}
+
 TEST(DeviceContext, TraceRecordsCarryTheStateEachCallUsed) {
     MemoryDC m(20, 20);
     gdi::MemoryTrace trace;
