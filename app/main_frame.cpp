@@ -1,7 +1,6 @@
 #include "app/main_frame.h"
 
 #include "app/button_ids.h"
-#include "platform/gdi/text.h"
 
 IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
 
@@ -24,7 +23,7 @@ CMainFrame::CMainFrame() {
     MeasureScreen();
     // The first page's glyphs are rendered beside this thread, if the font
     // set-up is still running, while the frame is made and the page cleared.
-    for (const auto& [font, text] : WelcomePageTexts()) gdi::text::PrepareDuringFontSetup(font, text);
+    gdi::text::PrepareDuringFontSetup(WelcomePageTexts());
     CClientDC client(this);
     BuildBackBuffer(&client);
     LayoutSizeChart();

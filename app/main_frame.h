@@ -4,12 +4,12 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/image_button.h"
 #include "app/wizard_page.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/text.h"
 #include "platform/ui/afxwin.h"
 
 // A page font: a CFont that keeps the description it was made from.
@@ -71,7 +71,7 @@ public:
     void RenderWelcomePage();
     // Each font the Welcome page draws with at this screen size, with all
     // the text it draws in that font.
-    std::vector<std::pair<LOGFONTA, std::string>> WelcomePageTexts() const;
+    std::vector<gdi::text::FontText> WelcomePageTexts() const;
     void RenderCompletionPage();
     void RenderPitchPage();
     void RenderPhasePage();

@@ -41,7 +41,7 @@ std::string VersionText() {
 
 }  // namespace
 
-std::vector<std::pair<LOGFONTA, std::string>> CMainFrame::WelcomePageTexts() const {
+std::vector<gdi::text::FontText> CMainFrame::WelcomePageTexts() const {
     std::string body;
     for (const CenteredLine& line : kBodyLines) body += line.text;
     return {{PageFontDescription(BodyHeight(ResolutionClass), kRegular), body},

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/gdi/surface.h"
 #include "platform/gdi/types.h"
@@ -44,15 +45,26 @@ public:
 // Loads fontconfig's configuration and caches as a job of the background
 // thread (platform/background_jobs.h), so a program can start it first, ahead
 // of its other start-up work, and find it done when it draws its first text.
-// Resolving a font before then waits for it.
-void StartFontSetup();
+// Resolving a font before then waits for it. With `preparation_due`, the
+// program asks PrepareDuringFontSetup for its first page's fonts later, once
+// it knows its screen: the job then waits for that after the set-up (a
+// bounded time, for starts that fail before their first page) rather than
+// ending, should the window take longer than fontconfig.
+void StartFontSetup(bool preparation_due = false);
 
-// Has the set-up's job, once the set-up is done, also resolve `lf` and render
-// the glyphs of `text`, while this thread goes on: for the fonts of a first
-// page, which would otherwise wait for the set-up and then render every glyph
-// on the drawing thread. Asked for after that job has ended, or without
-// StartFontSetup, it does nothing. What is drawn is the same either way.
-void PrepareDuringFontSetup(const LOGFONTA& lf, std::string_view text);
+// A font and all the text a page draws in it.
+struct FontText {
+    LOGFONTA font;
+    std::string text;
+};
+
+// Has the set-up's job, once the set-up is done, also resolve each font and
+// render the glyphs of its text, while this thread goes on: for the fonts of
+// a first page, which would otherwise wait for the set-up and then render
+// every glyph on the drawing thread. Asked for after that job has ended, or
+// without StartFontSetup, it does nothing. What is drawn is the same either
+// way.
+void PrepareDuringFontSetup(std::vector<FontText> fonts);
 
 // Resolves a font description: fontconfig match of face name, weight and
 // italic; a positive height is the cell height, a negative one the em height.

@@ -3,12 +3,13 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <future>
 #include <map>
 #include <mutex>
-#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -63,9 +64,16 @@ struct RegistryPart : platform::Part {
     // Fonts and texts to have ready when the set-up's job ends; taken until
     // the job has handled its last ones.
     std::mutex early_mutex;
-    std::vector<std::pair<LOGFONTA, std::string>> early;
+    std::condition_variable early_asked;
+    std::vector<FontText> early;
     bool early_closed = false;
+    bool exiting = false;  // no first page will ask any more
 };
+
+// How long the set-up's job waits for the first page's fonts when they are
+// due: far longer than a window takes to come up, short enough that a start
+// that fails before its first page still ends at once.
+constexpr std::chrono::milliseconds kPreparationWait{100};
 
 // Shared with StartFontSetup's thread.
 RegistryPart& Fonts() {
@@ -92,43 +100,61 @@ Registry& registry() {
 std::shared_ptr<const SizedFont> ResolveReady(const LOGFONTA& lf);
 
 // On the set-up's thread, after the set-up: resolves each font asked for and
-// renders the glyphs of its text, until none is left to do.
-void PrepareEarlyFonts() {
+// renders the glyphs of its text, until none is left to do. With fonts
+// `due`, first waits for them (a bounded time).
+void PrepareEarlyFonts(bool due) {
     RegistryPart& part = Fonts();
+    std::unique_lock lock(part.early_mutex);
+    if (due) {
+        part.early_asked.wait_for(lock, kPreparationWait,
+                                  [&part] { return !part.early.empty() || part.exiting; });
+    }
     for (;;) {
-        std::vector<std::pair<LOGFONTA, std::string>> batch;
-        {
-            std::lock_guard lock(part.early_mutex);
-            if (part.early.empty()) {
-                part.early_closed = true;
-                return;
-            }
-            batch.swap(part.early);
+        if (part.early.empty()) {
+            part.early_closed = true;
+            return;
         }
-        for (const auto& [lf, text] : batch) {
-            if (const auto font = ResolveReady(lf)) font->Measure(text);
+        std::vector<FontText> batch;
+        batch.swap(part.early);
+        lock.unlock();
+        for (const FontText& f : batch) {
+            if (const auto font = ResolveReady(f.font)) font->Measure(f.text);
         }
+        lock.lock();
     }
 }
 
 }  // namespace
 
-void StartFontSetup() {
+void StartFontSetup(bool preparation_due) {
     RegistryPart& part = Fonts();
-    std::call_once(part.setup_started, [&part] {
-        part.setup = platform::RunInBackground([] {
+    std::call_once(part.setup_started, [&part, preparation_due] {
+        part.setup = platform::RunInBackground([preparation_due] {
             registry();
-            PrepareEarlyFonts();
+            PrepareEarlyFonts(preparation_due);
         });
-        // The program never ends while the set-up still runs.
-        std::atexit([] { Fonts().setup.wait(); });
+        // The program never ends while the set-up still runs; it need not
+        // wait for fonts no page will ask for.
+        std::atexit([] {
+            RegistryPart& fonts = Fonts();
+            {
+                std::lock_guard lock(fonts.early_mutex);
+                fonts.exiting = true;
+            }
+            fonts.early_asked.notify_one();
+            fonts.setup.wait();
+        });
     });
 }
 
-void PrepareDuringFontSetup(const LOGFONTA& lf, std::string_view text) {
+void PrepareDuringFontSetup(std::vector<FontText> fonts) {
     RegistryPart& part = Fonts();
-    std::lock_guard lock(part.early_mutex);
-    if (!part.early_closed) part.early.emplace_back(lf, std::string(text));
+    {
+        std::lock_guard lock(part.early_mutex);
+        if (part.early_closed || fonts.empty()) return;
+        for (FontText& f : fonts) part.early.push_back(std::move(f));
+    }
+    part.early_asked.notify_one();
 }
 
 namespace {

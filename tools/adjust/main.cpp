@@ -48,8 +48,9 @@ int main(int argc, char** argv) {
     RegisterAppResources();
     host::SdlHost::PrepareEnvironment();
     // Fontconfig's set-up runs while the monitor is chosen, the desktop is
-    // reached and the window is made.
-    gdi::text::StartFontSetup();
+    // reached and the window is made; then the first page's glyphs, which the
+    // frame asks for once it knows the screen.
+    gdi::text::StartFontSetup(/*preparation_due=*/true);
     std::string error;
     if (Set("WAYLAND_DISPLAY")) {
         host::WaylandHost wayland;

@@ -1,6 +1,6 @@
-// Fonts asked for while the font set-up runs are matched and their glyphs
-// rendered on its thread; they draw what fonts rendered on the drawing
-// thread draw.
+// Fonts asked for while the font set-up runs, or while it waits for them,
+// are matched and their glyphs rendered on its thread; they draw what fonts
+// rendered on the drawing thread draw.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -41,11 +41,15 @@ TEST(FontSetUpPreparation, MatchesOnTheSetUpsThreadWhatIsAskedBeforeItEnds) {
     const LOGFONTA late = Describe("DejaVu Sans", -23);
     const std::string text = "Thank you, Quit 0123";
 
-    gdi::text::PrepareDuringFontSetup(early, text);
-    gdi::text::StartFontSetup();
+    gdi::text::StartFontSetup(/*preparation_due=*/true);
+    // Returns once fontconfig is set up, whichever thread did it; the job
+    // then waits for the fonts due.
+    const int matches_at_setup = GetFontCacheStats().fontconfig_matches;
+    gdi::text::PrepareDuringFontSetup({{early, text}});
     // Waits for the set-up's job, then matches `other` here.
     ASSERT_NE(ResolveFont(other), nullptr);
     const int matches_after_job = GetFontCacheStats().fontconfig_matches;
+    EXPECT_EQ(matches_after_job, matches_at_setup + 2);
 
     // `early` was matched by the job: asking for it matches nothing more.
     const auto prepared = ResolveFont(early);
@@ -53,7 +57,7 @@ TEST(FontSetUpPreparation, MatchesOnTheSetUpsThreadWhatIsAskedBeforeItEnds) {
     EXPECT_EQ(GetFontCacheStats().fontconfig_matches, matches_after_job);
 
     // Asked for after the job ended: not matched until it is used.
-    gdi::text::PrepareDuringFontSetup(late, text);
+    gdi::text::PrepareDuringFontSetup({{late, text}});
     ASSERT_NE(ResolveFont(other), nullptr);
     EXPECT_EQ(GetFontCacheStats().fontconfig_matches, matches_after_job);
     ASSERT_NE(ResolveFont(late), nullptr);
