@@ -109,6 +109,9 @@ public:
         if (pending_ && lazy_ && unpainted_[static_cast<std::size_t>(y)]) PaintLazyRowAround(y, left, right);
         return row(y);
     }
+    // Whether row y still waits for a fill: its pixels are stale until a
+    // pixel accessor takes it.
+    bool RowDue(int y) const { return pending_ && lazy_ && unpainted_[static_cast<std::size_t>(y)]; }
     // Row `top`, with rows [top, bottom) all exact.
     Pixel* rows(int top, int bottom) {
         Own();

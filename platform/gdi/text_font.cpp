@@ -340,6 +340,7 @@ const LineInk* FtSizedFont::ComposedLine(std::string_view text, Pixel color) con
         }
         pen += g.advance;
     }
+    KeepGreys(ink);
     return lines_.Insert(text, color, std::move(ink));
 }
 

@@ -111,9 +111,43 @@ __attribute__((target("avx512f"))) void InkOnWhiteAvx512(const InkBox& b) {
         }
     }
 }
+
+// Sixteen levels widened to pixels per step; over white, lanes whose level
+// is white are not written, and a line of them all is not touched at all.
+__attribute__((target("avx512f"))) void StoreGreysAvx512(Pixel* out, const std::uint8_t* levels,
+                                                         std::size_t n, bool over_white) {
+    const __m512i spread = _mm512_set1_epi32(0x010101);
+    const __m512i white = _mm512_set1_epi32(static_cast<int>(kWhite));
+    std::size_t k = 0;
+    for (; k + 16 <= n; k += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + k));
+        const __m512i px = _mm512_mullo_epi32(_mm512_maskz_cvtepu8_epi32(0xFFFF, v), spread);
+        const __mmask16 lanes = over_white ? _mm512_cmpneq_epi32_mask(px, white) : __mmask16{0xFFFF};
+        _mm512_mask_storeu_epi32(out + k, lanes, px);
+    }
+    for (; k < n; ++k) {
+        if (!over_white || levels[k] != 0xFF) out[k] = levels[k] * Pixel{0x010101};
+    }
+}
 #endif
 
 }  // namespace
+
+bool AllGrey(const Pixel* p, std::size_t n) {
+    return std::all_of(p, p + n, [](Pixel q) {
+        const Pixel b = q & 0xFF;
+        return q == b * Pixel{0x010101};
+    });
+}
+
+void StoreGreys(Pixel* out, const std::uint8_t* levels, std::size_t n, bool over_white) {
+#if defined(__x86_64__)
+    if (UsesAvx512()) return StoreGreysAvx512(out, levels, n, over_white);
+#endif
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!over_white || levels[k] != 0xFF) out[k] = levels[k] * Pixel{0x010101};
+    }
+}
 
 void InkOver(const InkBox& box, Pixel color) {
 #if defined(__x86_64__)

@@ -47,6 +47,13 @@ void InkOver(const InkBox& box, Pixel color);
 // Onto pixels known to be white: the ink as it is.
 void InkOnWhite(const InkBox& box);
 
+// Whether every pixel of p[0, n) is a grey, its three channels equal: ink
+// of black text is, and is then kept as one level per pixel.
+bool AllGrey(const Pixel* p, std::size_t n);
+// out[0, n) = the greys of levels[0, n) (level v is the pixel 0xvvvvvv).
+// `over_white`: out is white already, and takes only the levels below white.
+void StoreGreys(Pixel* out, const std::uint8_t* levels, std::size_t n, bool over_white);
+
 // The first pixel of p[0, n) that is not white, or n.
 std::size_t FirstNotWhite(const Pixel* p, std::size_t n);
 // Just past the last pixel of p[0, n) that is not white, or 0.

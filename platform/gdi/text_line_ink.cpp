@@ -36,10 +36,17 @@ ColumnSpan Union(ColumnSpan a, ColumnSpan b) {
 constexpr int kBoxSlack = 64;
 
 std::size_t BytesOf(const LineInk& ink) {
-    return ink.pixels.size() * sizeof(Pixel);
+    return ink.pixels.size() * sizeof(Pixel) + ink.greys.size();
 }
 
 }  // namespace
+
+void KeepGreys(LineInk& ink) {
+    ink.greys.clear();
+    if (!AllGrey(ink.pixels.data(), ink.pixels.size())) return;
+    ink.greys.reserve(ink.pixels.size());
+    for (const Pixel p : ink.pixels) ink.greys.push_back(static_cast<std::uint8_t>(p & 0xFF));
+}
 
 void SetLineInkCaching(bool on) {
     caching = on;
@@ -154,18 +161,27 @@ bool CopyLineInk(Surface& s, std::int64_t x, std::int64_t y, const LineInk& ink,
         const int y_r = top + static_cast<int>(r);
         if (!p.under.empty()) {
             const Pixel* const from = ink.pixels.data() + r * width;
-            const auto copy = [&](Pixel* out, int a, int b) {
-                if (a < b)
-                    std::memcpy(out + a, from + (a - left), static_cast<std::size_t>(b - a) * sizeof(Pixel));
+            const std::uint8_t* const greys = ink.greys.empty() ? nullptr : ink.greys.data() + r * width;
+            // Every pixel written over is white, or (`stale`) still waits for
+            // its fill and must be written whole.
+            const auto copy = [&](Pixel* out, int a, int b, bool stale) {
+                if (a >= b) return;
+                const std::size_t n = static_cast<std::size_t>(b - a);
+                if (greys) {
+                    StoreGreys(out + a, greys + (a - left), n, !stale);
+                } else {
+                    std::memcpy(out + a, from + (a - left), n * sizeof(Pixel));
+                }
             };
             if (p.leave.empty()) {
                 // All of the ink's columns are written: a row still due a
                 // fill takes it only around them.
-                copy(s.RowToOverwrite(y_r, p.under.left, p.under.right), p.under.left, p.under.right);
+                const bool stale = s.RowDue(y_r);
+                copy(s.RowToOverwrite(y_r, p.under.left, p.under.right), p.under.left, p.under.right, stale);
             } else {
                 Pixel* const out = s.row(y_r);
-                copy(out, p.under.left, std::min(p.under.right, p.leave.left));
-                copy(out, std::max(p.under.left, p.leave.right), p.under.right);
+                copy(out, p.under.left, std::min(p.under.right, p.leave.left), false);
+                copy(out, std::max(p.under.left, p.leave.right), p.under.right, false);
             }
         }
         // Taking the row forgot what it holds; what is known still holds

@@ -23,6 +23,9 @@ struct LineInk {
     int width = 0;
     int rows = 0;
     std::vector<Pixel> pixels;
+    // When every pixel is a grey (black text): its levels, row after row, a
+    // quarter of the bytes to read when the line is copied. Empty otherwise.
+    std::vector<std::uint8_t> greys;
     // Per row, the columns that any glyph's box covers; empty where none
     // does. Only these pixels change, whatever lies under the line.
     std::vector<ColumnSpan> inked;
@@ -55,6 +58,9 @@ private:
     std::size_t bytes_ = 0;
     std::uint64_t clock_ = 0;
 };
+
+// Fills ink.greys from ink.pixels when every pixel is a grey.
+void KeepGreys(LineInk& ink);
 
 // Whether lines are composed and kept (the default). Tests compare the
 // pixels with and without.

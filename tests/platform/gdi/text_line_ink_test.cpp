@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "platform/gdi/text.h"
+#include "platform/gdi/text_ink_rows.h"
 #include "platform/gdi/text_line_ink.h"
+#include "platform/gdi/vector_unit.h"
 
 namespace gdi::text {
 namespace {
@@ -170,6 +172,38 @@ TEST(LineInk, FarApartPixelsToLeaveTakeBoxesOfTheirOwn) {
     EXPECT_EQ(left[1], (Rect{190, 11, 192, 13}));
     EXPECT_EQ(s->at(100, 11), 0x123456u);
     EXPECT_EQ(s->at(191, 11), kWhite) << "inside row 1's box";
+}
+
+// Black text's ink is kept as grey levels and widened as it is copied; over
+// white, white levels are skipped, elsewhere every pixel is written.
+TEST(LineInk, GreyLevelsWidenToTheSamePixelsInEveryVectorUnit) {
+    LineInk ink;
+    for (int k = 0; k < 45; ++k)
+        ink.pixels.push_back(k % 3 == 0 ? kWhite : static_cast<Pixel>(k * 5) * 0x010101);
+    KeepGreys(ink);
+    ASSERT_EQ(ink.greys.size(), ink.pixels.size());
+    constexpr Pixel kMarker = 0x123456;
+    for (const VectorUnit unit : {VectorUnit::kWidest, VectorUnit::kPortable}) {
+        UseVectorUnit(unit);
+        // Every length from none to past two groups, at every start.
+        for (std::size_t n = 0; n <= ink.greys.size(); ++n) {
+            SCOPED_TRACE(testing::Message()
+                         << "n " << n << (unit == VectorUnit::kPortable ? " portable" : ""));
+            std::vector<Pixel> whole(n + 1, kMarker), skipping(n + 1, kMarker);
+            StoreGreys(whole.data(), ink.greys.data(), n, /*over_white=*/false);
+            StoreGreys(skipping.data(), ink.greys.data(), n, /*over_white=*/true);
+            for (std::size_t k = 0; k < n; ++k) {
+                EXPECT_EQ(whole[k], ink.pixels[k]) << k;
+                EXPECT_EQ(skipping[k], ink.pixels[k] == kWhite ? kMarker : ink.pixels[k]) << k;
+            }
+            EXPECT_EQ(whole[n], kMarker) << "nothing past n is written";
+            EXPECT_EQ(skipping[n], kMarker);
+        }
+    }
+    UseVectorUnit(VectorUnit::kWidest);
+    ink.pixels[7] = 0x102030;  // one coloured pixel: no levels kept
+    KeepGreys(ink);
+    EXPECT_TRUE(ink.greys.empty());
 }
 
 TEST(LineInk, CacheKeepsItsBudgetAndTheRecentLines) {
