@@ -235,7 +235,14 @@ void Surface::FillBox(int left, int top, int right, int bottom, Pixel color) {
             continue;
         }
         const ColumnSpan known = KnownWhite(y);
-        if (lazy_ && unpainted_[static_cast<std::size_t>(y)]) PaintLazyRowAround(y, left, right);
+        const bool due = lazy_ && unpainted_[static_cast<std::size_t>(y)];
+        if (!due && color == kWhitePixel && known.Contains(columns)) {
+            // White over a row known white there (a box inside a box): the
+            // row, and all that is known of it, stays as it is.
+            ++y;
+            continue;
+        }
+        if (due) PaintLazyRowAround(y, left, right);
         FillPixels(base + static_cast<std::ptrdiff_t>(y) * width_ + left, n, color);
         if (tagged_) row_tags_[static_cast<std::size_t>(y)] = 0;
         NoteWhite(y, color == kWhitePixel ? known.With(columns) : known.Without(columns));
