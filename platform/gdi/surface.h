@@ -273,6 +273,8 @@ private:
     // A box of columns over lazy rows; false when it must wait in the batch
     // (a column) or be written at once (a box) instead.
     bool AddLazyBox(ColumnSpan columns, int top, int bottom, Pixel color);
+    // Whether the lazy boxes already give every pixel of this box its colour.
+    bool Covered(ColumnSpan columns, int top, int bottom, Pixel color) const;
 
     int width_;
     int height_;

@@ -192,15 +192,36 @@ bool Surface::AddLazyBox(ColumnSpan columns, int top, int bottom, Pixel color) {
     if (!batching_ || lazy_boxes_.size() >= kMaxLazyBoxes) return false;
     // Rows already written take the box now; the others when they are.
     MarkWritten(top, bottom);
-    lazy_boxes_.push_back(LazyBox{columns, top, bottom, color});
     Pixel* const base = pixels_.data();
+    int first_due = bottom, last_due = top;
     for (int y = top; y < bottom; ++y) {
-        if (unpainted_[static_cast<std::size_t>(y)]) continue;  // nothing known, nothing written yet
+        if (unpainted_[static_cast<std::size_t>(y)]) {  // nothing known, nothing written yet
+            first_due = std::min(first_due, y);
+            last_due = y + 1;
+            continue;
+        }
         Pixel* const out = base + static_cast<std::ptrdiff_t>(y) * width_;
         for (int x = columns.left; x < columns.right; ++x) out[x] = color;
         UntagRowCutting(y, columns, color);
     }
+    // Only rows still due their fill read the list, and every row written
+    // from it walks all of it: a box over none of them, or one that changes
+    // none of their pixels, stays out.
+    if (first_due < last_due && !Covered(columns, first_due, last_due, color))
+        lazy_boxes_.push_back(LazyBox{columns, first_due, last_due, color});
     return true;
+}
+
+bool Surface::Covered(ColumnSpan columns, int top, int bottom, Pixel color) const {
+    // The latest box over any of these pixels decides: it gave them all
+    // this colour when it holds them all, and none drawn since touches them.
+    for (auto b = lazy_boxes_.rbegin(); b != lazy_boxes_.rend(); ++b) {
+        const bool meets = b->columns.left < columns.right && columns.left < b->columns.right &&
+                           b->top < bottom && top < b->bottom;
+        if (!meets) continue;
+        return b->color == color && b->columns.Contains(columns) && b->top <= top && bottom <= b->bottom;
+    }
+    return false;
 }
 
 void Surface::FillBox(int left, int top, int right, int bottom, Pixel color) {
