@@ -110,6 +110,41 @@ public:
         }
     }
 
+    // Boxes across whole rows over stripes not yet written, one over a row
+    // already written, with text, narrow boxes and a column over them, three
+    // times: such boxes wait with the rows, and the rows are due their colour.
+    void WholeRowBoxes() {
+        for (int render = 0; render < 3; ++render) {
+            Both([&](Side& s) {
+                CBrush white(RGB(255, 255, 255)), black(RGB(0, 0, 0)), grey(RGB(200, 200, 200));
+                s.dc.SelectObject(&white);
+                s.dc.PatBlt(0, 0, w_, h_, PATCOPY);
+                CPen pen(PS_SOLID, 1, RGB(0, 0, 0));
+                s.dc.SelectObject(&pen);
+                for (int x = 0; x < w_; x += 2) {
+                    s.dc.MoveTo(x, 0);
+                    s.dc.LineTo(x, h_);
+                }
+                s.dc.MoveTo(0, h_ / 2);
+                s.dc.LineTo(w_, h_ / 2);  // writes one row before the box over it
+                s.dc.SelectObject(&black);
+                s.dc.PatBlt(0, h_ / 2 - 3, w_, 7, PATCOPY);
+                s.dc.PatBlt(0, h_ / 6, w_, 16, PATCOPY);
+                s.dc.SetBkMode(TRANSPARENT);
+                s.dc.TextOut(2, h_ / 6, "Black on black |Wg");
+                s.dc.SelectObject(&white);
+                s.dc.PatBlt(0, 2 * h_ / 3, w_, 18, PATCOPY);
+                s.dc.SelectObject(&grey);
+                s.dc.PatBlt(w_ / 3, 2 * h_ / 3 + 2, 4, 12, PATCOPY);
+                s.dc.TextOut(w_ / 4, 2 * h_ / 3 + 1, "Step 4: over white |Wg");
+                s.dc.MoveTo(w_ / 2 + 1, 0);
+                s.dc.LineTo(w_ / 2 + 1, h_);
+                s.dc.SelectObject(static_cast<const CBrush*>(nullptr));
+            });
+            Compare("whole-row boxes, render " + std::to_string(render));
+        }
+    }
+
     // White boxes over stripes, then columns through them and text over
     // both, three times: what is known white of a row must lose the columns.
     void ColumnsThroughWhiteBoxes() {
@@ -392,5 +427,7 @@ TEST(ColumnBatch, BorderAndBoxPagesMatchAtEverySize) {
         d.BorderPage();
         Differential columns(size.w, size.h, 17);
         columns.ColumnsThroughWhiteBoxes();
+        Differential whole(size.w, size.h, 19);
+        whole.WholeRowBoxes();
     }
 }
