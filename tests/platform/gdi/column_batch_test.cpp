@@ -110,6 +110,18 @@ public:
         }
     }
 
+    // A page of `brush` with one-pixel stripes of `pen` on the even columns;
+    // both stay selected.
+    void StripedPage(Side& s, CBrush& brush, CPen& pen) {
+        s.dc.SelectObject(&brush);
+        s.dc.PatBlt(0, 0, w_, h_, PATCOPY);
+        s.dc.SelectObject(&pen);
+        for (int x = 0; x < w_; x += 2) {
+            s.dc.MoveTo(x, 0);
+            s.dc.LineTo(x, h_);
+        }
+    }
+
     // Boxes across whole rows over stripes not yet written, one over a row
     // already written, with text, narrow boxes and a column over them, three
     // times: such boxes wait with the rows, and the rows are due their colour.
@@ -117,14 +129,8 @@ public:
         for (int render = 0; render < 3; ++render) {
             Both([&](Side& s) {
                 CBrush white(RGB(255, 255, 255)), black(RGB(0, 0, 0)), grey(RGB(200, 200, 200));
-                s.dc.SelectObject(&white);
-                s.dc.PatBlt(0, 0, w_, h_, PATCOPY);
                 CPen pen(PS_SOLID, 1, RGB(0, 0, 0));
-                s.dc.SelectObject(&pen);
-                for (int x = 0; x < w_; x += 2) {
-                    s.dc.MoveTo(x, 0);
-                    s.dc.LineTo(x, h_);
-                }
+                StripedPage(s, white, pen);
                 s.dc.MoveTo(0, h_ / 2);
                 s.dc.LineTo(w_, h_ / 2);  // writes one row before the box over it
                 s.dc.SelectObject(&black);
@@ -151,14 +157,8 @@ public:
         for (int render = 0; render < 3; ++render) {
             Both([&](Side& s) {
                 CBrush white(RGB(255, 255, 255));
-                s.dc.SelectObject(&white);
-                s.dc.PatBlt(0, 0, w_, h_, PATCOPY);
                 CPen black(PS_SOLID, 1, RGB(0, 0, 0));
-                s.dc.SelectObject(&black);
-                for (int x = 0; x < w_; x += 2) {
-                    s.dc.MoveTo(x, 0);
-                    s.dc.LineTo(x, h_);
-                }
+                StripedPage(s, white, black);
                 s.dc.Rectangle(2, 2, w_ - 2, h_ / 2);
                 CPen red(PS_SOLID, 1, RGB(255, 0, 0));
                 s.dc.SelectObject(&red);
