@@ -106,7 +106,7 @@ public:
     // the pixels outside that span are made exact.
     Pixel* RowToOverwrite(int y, int left, int right) {
         Own();
-        if (pending_ && lazy_ && unpainted_[static_cast<std::size_t>(y)]) PaintLazyRowAround(y, left, right);
+        if (RowDue(y)) PaintLazyRowAround(y, left, right);
         return row(y);
     }
     // Whether row y still waits for a fill: its pixels are stale until a

@@ -50,6 +50,12 @@ void InkOnWhitePortable(const InkBox& b) {
         std::copy_n(ink, b.n, dst);
 }
 
+void StoreGreysPortable(Pixel* out, const std::uint8_t* levels, std::size_t n, bool over_white) {
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!over_white || levels[k] != 0xFF) out[k] = levels[k] * Pixel{0x010101};
+    }
+}
+
 #if defined(__x86_64__)
 // Sixteen pixels per step under a lane mask: a glyph row of up to sixteen
 // pixels is one load, one compare and one store, and nothing past n is touched.
@@ -125,9 +131,7 @@ __attribute__((target("avx512f"))) void StoreGreysAvx512(Pixel* out, const std::
         const __mmask16 lanes = over_white ? _mm512_cmpneq_epi32_mask(px, white) : __mmask16{0xFFFF};
         _mm512_mask_storeu_epi32(out + k, lanes, px);
     }
-    for (; k < n; ++k) {
-        if (!over_white || levels[k] != 0xFF) out[k] = levels[k] * Pixel{0x010101};
-    }
+    StoreGreysPortable(out + k, levels + k, n - k, over_white);
 }
 #endif
 
@@ -144,9 +148,7 @@ void StoreGreys(Pixel* out, const std::uint8_t* levels, std::size_t n, bool over
 #if defined(__x86_64__)
     if (UsesAvx512()) return StoreGreysAvx512(out, levels, n, over_white);
 #endif
-    for (std::size_t k = 0; k < n; ++k) {
-        if (!over_white || levels[k] != 0xFF) out[k] = levels[k] * Pixel{0x010101};
-    }
+    StoreGreysPortable(out, levels, n, over_white);
 }
 
 void InkOver(const InkBox& box, Pixel color) {
