@@ -12,24 +12,19 @@
 #include "platform/screen/wayland/output_tracker.h"
 
 namespace screen {
-namespace {
-
-constexpr int kReplyTimeoutMs = 3000;
-
-}  // namespace
 
 struct WaylandReadOnlyScreenDriver::Impl {
-    WaylandReadOnlyScreenDriver* owner = nullptr;
+    WaylandReadOnlyScreenDriver* owner;
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     wayland::OutputTracker outputs;
     std::string output;
     DisplayMode last_known;
-    DisplayMode last_notified;
     bool check = false;
     bool gone = false;
     bool said_missing = false;
 
+    explicit Impl(WaylandReadOnlyScreenDriver* driver) : owner(driver) {}
     ~Impl() {
         outputs.Clear();
         if (registry) wl_registry_destroy(registry);
@@ -52,7 +47,8 @@ struct WaylandReadOnlyScreenDriver::Impl {
         static const wl_callback_listener listener = {
             [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
         wl_callback_add_listener(callback, &listener, &done);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(owner->ReplyTimeoutMs());
         while (!done && !gone) {
             if (wl_display_dispatch_pending(display) < 0) {
                 gone = true;
@@ -87,13 +83,11 @@ struct WaylandReadOnlyScreenDriver::Impl {
             std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, MissingLine());
             said_missing = true;
         }
-        return DISP_CHANGE_FAILED;
+        return owner->Fail(DISP_CHANGE_FAILED, MissingLine());
     }
 };
 
-WaylandReadOnlyScreenDriver::WaylandReadOnlyScreenDriver() : impl_(std::make_unique<Impl>()) {
-    impl_->owner = this;
-}
+WaylandReadOnlyScreenDriver::WaylandReadOnlyScreenDriver() : impl_(std::make_unique<Impl>(this)) {}
 
 WaylandReadOnlyScreenDriver::~WaylandReadOnlyScreenDriver() = default;
 
@@ -104,15 +98,8 @@ const char* WaylandReadOnlyScreenDriver::MissingLine() {
 
 bool WaylandReadOnlyScreenDriver::Open(const std::string& display_name, const std::string& output,
                                        std::string* error) {
-    impl_ = std::make_unique<Impl>();
-    impl_->owner = this;
-    Impl& d = *impl_;
-    const auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        impl_ = std::make_unique<Impl>();
-        impl_->owner = this;
-        return false;
-    };
+    Impl& d = BeginOpen(impl_, this);
+    const auto fail = [&](std::string why) { return FailOpen(impl_, this, std::move(why), error); };
     d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
     if (!d.display) return fail("cannot connect to the Wayland compositor");
     d.registry = wl_display_get_registry(d.display);
@@ -129,7 +116,7 @@ bool WaylandReadOnlyScreenDriver::Open(const std::string& display_name, const st
         d.output = all.front()->name;
     }
     d.last_known = d.Read();
-    d.last_notified = d.last_known;
+    TakeAsAnnounced(d.last_known);
     d.check = false;
     return true;
 }
@@ -169,13 +156,11 @@ void WaylandReadOnlyScreenDriver::ProcessPendingEvents() {
         if (!d.gone && wl_display_dispatch_pending(d.display) < 0) d.gone = true;
         if (!d.gone) wl_display_flush(d.display);
     }
-    if (!d.check) return;
-    d.check = false;
-    const DisplayMode now = d.Read();
-    if (now.width <= 0 || now == d.last_notified) return;
-    d.last_known = now;
-    d.last_notified = now;
-    NotifyChanged(now);
+    if (d.check) {
+        d.check = false;
+        if (Announce(d.Read())) d.last_known = Announced();
+    }
+    ReportGoneOnce(d.gone);
 }
 
 bool WaylandReadOnlyScreenDriver::ServerGone() const {
