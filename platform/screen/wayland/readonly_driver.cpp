@@ -1,15 +1,14 @@
 #include "platform/screen/wayland/readonly_driver.h"
 
 #include <errno.h>
-#include <poll.h>
 #include <wayland-client.h>
 
-#include <chrono>
 #include <cstdio>
 
 #include "platform/screen/compositor_modes.h"
 #include "platform/screen/devmode.h"
 #include "platform/screen/wayland/output_tracker.h"
+#include "platform/wayland_dispatch.h"
 
 namespace screen {
 
@@ -47,26 +46,9 @@ struct WaylandReadOnlyScreenDriver::Impl {
         static const wl_callback_listener listener = {
             [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
         wl_callback_add_listener(callback, &listener, &done);
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(owner->ReplyTimeoutMs());
-        while (!done && !gone) {
-            if (wl_display_dispatch_pending(display) < 0) {
-                gone = true;
-                break;
-            }
-            if (done) break;
-            if (wl_display_prepare_read(display) != 0) continue;
-            wl_display_flush(display);
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  deadline - std::chrono::steady_clock::now())
-                                  .count();
-            pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-            if (left <= 0 || poll(&fd, 1, static_cast<int>(left)) <= 0) {
-                wl_display_cancel_read(display);
-                if (left <= 0) break;
-                continue;
-            }
-            if (wl_display_read_events(display) < 0) gone = true;
+        if (!gone && platform::DispatchUntil(display, platform::DeadlineAfter(owner->ReplyTimeoutMs()),
+                                             [&] { return done; }) == platform::Dispatched::kFailed) {
+            gone = true;
         }
         wl_callback_destroy(callback);
         return done;
@@ -106,7 +88,10 @@ bool WaylandReadOnlyScreenDriver::Open(const std::string& display_name, const st
     wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
     d.outputs.SetChangedCallback([&d] { d.check = true; });
     // Globals first, then the outputs' state.
-    if (!d.RoundTrip() || !d.RoundTrip()) return fail("the Wayland compositor does not answer");
+    if (!d.RoundTrip() || !d.RoundTrip()) {
+        return fail(d.gone ? "the connection to the Wayland compositor broke"
+                           : "the Wayland compositor does not answer");
+    }
     if (!output.empty()) {
         if (!d.outputs.Find(output)) return fail("the compositor has no output named " + output);
         d.output = output;
@@ -144,18 +129,7 @@ int WaylandReadOnlyScreenDriver::ConnectionFd() const {
 
 void WaylandReadOnlyScreenDriver::ProcessPendingEvents() {
     Impl& d = *impl_;
-    if (d.display && !d.gone) {
-        if (wl_display_prepare_read(d.display) == 0) {
-            pollfd fd{wl_display_get_fd(d.display), POLLIN, 0};
-            if (poll(&fd, 1, 0) > 0) {
-                if (wl_display_read_events(d.display) < 0) d.gone = true;
-            } else {
-                wl_display_cancel_read(d.display);
-            }
-        }
-        if (!d.gone && wl_display_dispatch_pending(d.display) < 0) d.gone = true;
-        if (!d.gone) wl_display_flush(d.display);
-    }
+    if (d.display && !d.gone && !platform::DispatchWaiting(d.display)) d.gone = true;
     if (d.check) {
         d.check = false;
         if (Announce(d.Read())) d.last_known = Announced();

@@ -1,12 +1,9 @@
 #include "platform/screen/wlr/wlr_driver.h"
 
-#include <poll.h>
 #include <wayland-client.h>
 #include <wlr-output-management-unstable-v1-client-protocol.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -15,11 +12,10 @@
 #include "platform/screen/devmode.h"
 #include "platform/screen/wayland/output_tracker.h"
 #include "platform/screen/wlr/wlr_modes.h"
+#include "platform/wayland_dispatch.h"
 
 namespace screen {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The protocol version this code speaks.
 constexpr std::uint32_t kManagerVersion = 2;
@@ -141,50 +137,14 @@ struct WlrScreenDriver::Impl {
         return {view.mode.width, view.mode.height, RoundedHz(view.mode.refresh_mhz), kCompositorBpp};
     }
 
-    // The connection failed between prepare_read and read_events.
-    void GoneWhileReading() {
-        gone = true;
-        wl_display_cancel_read(display);
-    }
-
     // Reads and dispatches what arrives until `done` holds, the time is up or
     // the connection fails. Never blocks longer than `timeout_ms`.
-    template <typename Done>
-    bool DispatchUntil(Done done, int timeout_ms) {
+    bool DispatchUntil(const std::function<bool()>& done, int timeout_ms) {
         if (!display || gone) return false;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-        for (;;) {
-            if (wl_display_dispatch_pending(display) < 0) {
-                gone = true;
-                return false;
-            }
-            if (done()) return true;
-            if (wl_display_prepare_read(display) != 0) continue;
-            if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-                GoneWhileReading();
-                return false;
-            }
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0) {
-                wl_display_cancel_read(display);
-                return false;
-            }
-            pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-            const int ready = poll(&fd, 1, static_cast<int>(left));
-            if (ready <= 0) {
-                wl_display_cancel_read(display);
-                if (ready < 0 && errno != EINTR) {
-                    gone = true;
-                    return false;
-                }
-                continue;
-            }
-            if (wl_display_read_events(display) < 0) {
-                gone = true;
-                return false;
-            }
-        }
+        const platform::Dispatched got =
+            platform::DispatchUntil(display, platform::DeadlineAfter(timeout_ms), done);
+        if (got == platform::Dispatched::kFailed) gone = true;
+        return got == platform::Dispatched::kReady;
     }
 
     bool Sync() {
@@ -413,7 +373,10 @@ bool WlrScreenDriver::Open(const std::string& display_name, const std::string& h
     d.outputs.SetChangedCallback([&d] { d.check_mode = true; });
     d.registry = wl_display_get_registry(d.display);
     wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
-    if (!d.Sync()) return fail("the Wayland compositor does not answer");
+    if (!d.Sync()) {
+        return fail(d.gone ? "the connection to the Wayland compositor broke"
+                           : "the Wayland compositor does not answer");
+    }
     if (!d.manager)
         return fail("the compositor does not offer wlr-output-management (zwlr_output_manager_v1)");
     // The heads, then (one more round) the outputs' modes.
@@ -492,24 +455,7 @@ int WlrScreenDriver::ConnectionFd() const {
 
 void WlrScreenDriver::ProcessPendingEvents() {
     Impl& d = *impl_;
-    if (d.display && !d.gone) d.DispatchUntil([] { return true; }, 0);
-    if (d.display && !d.gone) {
-        // Read whatever is waiting on the socket without blocking.
-        if (wl_display_prepare_read(d.display) == 0) {
-            pollfd fd{wl_display_get_fd(d.display), POLLIN, 0};
-            if (poll(&fd, 1, 0) > 0) {
-                if ((fd.revents & (POLLHUP | POLLERR)) && !(fd.revents & POLLIN)) {
-                    d.GoneWhileReading();
-                } else if (wl_display_read_events(d.display) < 0) {
-                    d.gone = true;
-                }
-            } else {
-                wl_display_cancel_read(d.display);
-            }
-        }
-        if (!d.gone && wl_display_dispatch_pending(d.display) < 0) d.gone = true;
-        if (!d.gone) wl_display_flush(d.display);
-    }
+    if (d.display && !d.gone && !platform::DispatchWaiting(d.display)) d.gone = true;
     d.AnnounceIfChanged();
     ReportGoneOnce(d.gone);
 }
