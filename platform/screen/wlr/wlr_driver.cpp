@@ -353,7 +353,7 @@ int WlrScreenDriver::Impl::Configure(const DisplayMode& request, bool apply) {
         return owner->Fail(DISP_CHANGE_FAILED, outcome == Outcome::kFailed ? "the compositor refused the mode"
                                                : outcome == Outcome::kCancelled
                                                    ? "the outputs changed meanwhile"
-                                                   : "the compositor did not answer");
+                                                   : "the compositor does not answer");
     }
     // The new state follows the answer; read it before reporting success.
     if (apply) Sync();

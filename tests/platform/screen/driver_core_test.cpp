@@ -64,9 +64,11 @@ TEST(DriverCore, OpenStartsAfreshAndKeepsCallbackAndTimeout) {
     driver.ReportGoneOnce(true);
     EXPECT_EQ(gone, 1);
 
+    driver.TakeAsAnnounced({800, 600, 60, 32});
     std::string error;
     EXPECT_TRUE(driver.Open(true, &error));
-    EXPECT_EQ(driver.closes, 1);  // the last connection
+    EXPECT_EQ(driver.closes, 1);                       // the last connection
+    EXPECT_TRUE(driver.Announce({800, 600, 60, 32}));  // news to whoever listens now
     EXPECT_EQ(driver.ReplyTimeoutMs(), 250);
     driver.ReportGoneOnce(true);  // a new connection may go away again
     EXPECT_EQ(gone, 2);

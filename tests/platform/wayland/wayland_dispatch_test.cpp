@@ -4,6 +4,7 @@
 #include "platform/wayland_dispatch.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/screen/wayland/readonly_driver.h"
 
@@ -88,28 +90,42 @@ TEST_F(FakeCompositor, AnswerIsReadAndDispatched) {
     wl_callback_destroy(callback);
 }
 
-// A request that cannot be sent (flush) and a connection closed under the
-// wait (read) are failures at once, never waited out as time-outs.
+// A request that cannot be sent (flush), a poll() that fails, a connection
+// closed under the wait (read) and a descriptor closed under the client are
+// failures at once, never waited out as time-outs.
 TEST_F(FakeCompositor, BrokenConnectionFailsAtOnce) {
-    for (const bool closed : {false, true}) {
-        SCOPED_TRACE(closed ? "closed" : "takes no more requests");
-        if (closed) {
-            Hang();
-            MakeSocket();
-        }
+    enum Fault { kFlush, kPoll, kRead, kDescriptor };
+    for (const Fault fault : {kFlush, kPoll, kRead, kDescriptor}) {
+        SCOPED_TRACE(fault);
+        Hang();
+        MakeSocket();
         wl_display* display = Connect();
         ASSERT_NE(display, nullptr);
         wl_callback* callback = nullptr;
-        if (closed) {
+        // poll() refuses more descriptors than the process may open.
+        std::vector<pollfd> extra(fault == kPoll ? 64 : 0, pollfd{-1, POLLIN, 0});
+        rlimit limit{};
+        ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+        rlimit lowered = limit;
+        if (fault == kFlush) {
+            ASSERT_EQ(shutdown(far_, SHUT_RD), 0);
+            callback = wl_display_sync(display);
+        } else if (fault == kPoll) {
+            lowered.rlim_cur = 32;
+        } else if (fault == kRead) {
             close(far_);
             far_ = -1;
         } else {
-            ASSERT_EQ(shutdown(far_, SHUT_RD), 0);
-            callback = wl_display_sync(display);
+            close(wl_display_get_fd(display));
         }
-        EXPECT_EQ(platform::DispatchUntil(display, platform::DeadlineAfter(60000), [] { return false; }),
-                  Dispatched::kFailed);
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+        const Dispatched got =
+            platform::DispatchOnce(display, extra, platform::DeadlineAfter(60000), nullptr);
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limit), 0);
+        EXPECT_EQ(got, Dispatched::kFailed);
         if (callback) wl_callback_destroy(callback);
+        // The disconnect closes the descriptor again: let it be one of ours.
+        if (fault == kDescriptor) dup2(far_, wl_display_get_fd(display));
     }
 }
 
