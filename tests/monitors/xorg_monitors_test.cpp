@@ -11,7 +11,6 @@
 #include <map>
 #include <thread>
 
-#include "tests/e2e/program.h"
 #include "tests/e2e/screen_image.h"
 #include "tests/e2e/snapshot_run.h"
 #include "tests/monitors/xorg_dummy.h"
@@ -131,7 +130,7 @@ protected:
     void Click(int x, int y) {
         const auto r =
             server_->Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_EQ(r.status, 0) << r.Output();
     }
 
     e2e::Snapshot Expect(const std::string& mode, const std::string& steps) {
@@ -161,43 +160,30 @@ protected:
         return true;
     }
 
-    std::map<std::string, std::string> Environment() const {
-        return {{"DISPLAY", server_->DisplayName()}, {"WAYLAND_DISPLAY", ""}};
+    harness::Env Environment() const {
+        return harness::EnvironmentWith({{"DISPLAY", server_->DisplayName()}, {"WAYLAND_DISPLAY", ""}});
     }
 
     // Runs corvane-adjust to its end; its stdout and stderr, and its status.
-    struct Run {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
-    Run RunAdjust(const std::vector<std::string>& args) {
-        // The shell only sends stdout to a file; the program replaces it.
-        const std::string out_path = (dir_ / "stdout.txt").string();
-        std::vector<std::string> argv{"/bin/sh", "-c", "exec \"$0\" \"$@\" >" + out_path,
-                                      CORVANE_ADJUST_PATH};
+    harness::RunResult RunAdjust(const std::vector<std::string>& args) {
+        std::vector<std::string> argv{CORVANE_ADJUST_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
-        e2e::Program program(argv, Environment(), (dir_ / "stderr.txt").string());
-        Run run;
-        bool ended = false;
-        run.status = program.Wait(10000, &ended);
-        EXPECT_TRUE(ended) << "corvane-adjust did not end";
-        run.err = program.Stderr();
-        std::ifstream in(out_path);
-        run.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        const harness::RunResult run = harness::Run({argv, Environment(), dir_.string()});
+        EXPECT_FALSE(run.timed_out) << "corvane-adjust did not end";
         return run;
     }
 
     void StartWizard(const std::vector<std::string>& args) {
         std::vector<std::string> argv{CORVANE_ADJUST_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
-        program_ = std::make_unique<e2e::Program>(argv, Environment(), (dir_ / "wizard-stderr.txt").string());
-        ASSERT_TRUE(program_->started());
+        std::string error;
+        program_ = harness::Child::Start({argv, Environment(), dir_.string()}, &error);
+        ASSERT_TRUE(program_) << error;
     }
 
     std::filesystem::path dir_;
     std::unique_ptr<XorgDummy> server_;
-    std::unique_ptr<e2e::Program> program_;
+    std::unique_ptr<harness::Child> program_;
 };
 
 TEST_F(XorgMonitors, ListReadsBackEveryFieldAndReportsBadBlocks) {
@@ -211,7 +197,7 @@ TEST_F(XorgMonitors, ListReadsBackEveryFieldAndReportsBadBlocks) {
     truncated.resize(100);
     SetEdid("DUMMY4", truncated);
 
-    const Run json = RunAdjust({"--list-monitors", "--json"});
+    const harness::RunResult json = RunAdjust({"--list-monitors", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_EQ(json.err, "");
     const std::string small = R"("current":{"width":800,"height":600,"refresh":60})";
@@ -240,7 +226,7 @@ TEST_F(XorgMonitors, ListReadsBackEveryFieldAndReportsBadBlocks) {
             R"(  {"name":"DUMMY4","connector":"unknown","primary":false,)" + small +
             R"(,"edid":null,"edid_error":"too short: 100 bytes, a base block has 128"})" + "\n]\n");
 
-    const Run text = RunAdjust({"--list-monitors"});
+    const harness::RunResult text = RunAdjust({"--list-monitors"});
     ASSERT_EQ(text.status, 0) << text.err;
     for (const char* block : {"DUMMY0 (primary)\n  connector:    VGA\n  current mode: 1024x768 at 60 Hz\n",
                               "\n\nDUMMY1\n  connector:    DVI\n", "\n\nDUMMY2\n  connector:    HDMI\n",
@@ -255,7 +241,7 @@ TEST_F(XorgMonitors, ListReadsBackEveryFieldAndReportsBadBlocks) {
 TEST_F(XorgMonitors, OutputWithoutEdid) {
     SetEdid("DUMMY0", AnalogVga());
     SetEdid("DUMMY0", {});
-    const Run json = RunAdjust({"--list-monitors", "--json"});
+    const harness::RunResult json = RunAdjust({"--list-monitors", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_NE(json.out.find(R"("connector":"unknown","primary":true,)"), std::string::npos) << json.out;
     EXPECT_NE(json.out.find(R"("edid":null,"edid_error":"no EDID"})"), std::string::npos) << json.out;
@@ -263,7 +249,7 @@ TEST_F(XorgMonitors, OutputWithoutEdid) {
 
 TEST_F(XorgMonitors, UnknownNameGivesStatus2AndTheList) {
     Show("DUMMY1", "800x600_60.00");
-    const Run run = RunAdjust({"--monitor", "DUMMY9"});
+    const harness::RunResult run = RunAdjust({"--monitor", "DUMMY9"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("corvane-adjust: there is no monitor named \"DUMMY9\"; the monitors are:\n"),
@@ -337,9 +323,8 @@ TEST_F(XorgMonitors, UnpluggedMonitorHandsTheWizardToThePrimaryThenEndsIt) {
     ASSERT_TRUE(RegionBecomes(0, 0, Expect("1024x768@60/32", "").image, "moved"));
 
     ASSERT_EQ(server_->Run({"xrandr", "--output", "DUMMY0", "--off"}).status, 0);
-    bool ended = false;
-    EXPECT_EQ(program_->Wait(5000, &ended), 1);
-    ASSERT_TRUE(ended);
+    ASSERT_TRUE(program_->Wait(5000));
+    EXPECT_EQ(program_->Result().status, 1);
     EXPECT_NE(
         program_->Stderr().find("corvane-adjust: the monitor was disconnected and no other monitor is left; "
                                 "exiting\n"),
