@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/gdi/text.h"
-#include "platform/gdi/vector_unit.h"
 
 namespace gdi::text {
 namespace {
@@ -110,41 +109,6 @@ TEST(TextBlend, OpaqueWhiteCellEqualsFillThenTransparentText) {
         EXPECT_EQ(opaque->pixels(), by_hand->pixels());
         const auto inked = std::count_if(opaque->pixels().begin(), opaque->pixels().end(),
                                          [](Pixel p) { return p != kWhite && p != 0x808080; });
-        EXPECT_GT(inked, 100) << "the text drew too little to compare";
-    }
-}
-
-// The widest vector unit and the portable loops must give the same pixels,
-// over white, over other colours, and with glyphs cut by the surface edges.
-TEST(TextBlend, EveryVectorUnitGivesTheSamePixels) {
-    const Case cases[] = {
-        {"transparent", 26, FW_NORMAL, false, 3, 2, 0x000000, false},
-        {"opaque, off the left", 26, FW_BOLD, false, -9, 1, 0x000000, true},
-        {"wide glyphs, off the right and bottom", 58, FW_NORMAL, true, 90, 9, 0x0000FF, false},
-        {"italic, opaque", 31, FW_NORMAL, true, 2, 4, 0x208040, true},
-    };
-    const std::string text = "Wg|fj Step 1: AVA ffi 0123 \"Pitch\" WWMM";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto font = Font(c.height, c.weight, c.italic);
-        ASSERT_NE(font, nullptr);
-        PixelVector drawn[2];
-        for (const VectorUnit unit : {VectorUnit::kWidest, VectorUnit::kPortable}) {
-            UseVectorUnit(unit);
-            SurfacePtr s = White(181, 53);
-            // Stripes of another colour every few pixels and rows: some
-            // groups are all white, some are not.
-            for (int y = 0; y < s->height(); y += 3) {
-                for (int x = y % 7; x < s->width(); x += 11) s->set(x, y, 0x3060A0);
-            }
-            const Pixel bk = kWhite;
-            font->DrawText(s.get(), c.x, c.y, text, c.color, c.opaque ? &bk : nullptr);
-            drawn[unit == VectorUnit::kWidest ? 0 : 1] = s->pixels();
-        }
-        UseVectorUnit(VectorUnit::kWidest);
-        EXPECT_EQ(drawn[0], drawn[1]);
-        const auto inked = std::count_if(drawn[0].begin(), drawn[0].end(),
-                                         [](Pixel p) { return p != kWhite && p != 0x3060A0; });
         EXPECT_GT(inked, 100) << "the text drew too little to compare";
     }
 }
