@@ -52,9 +52,12 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void CopyShortRow(P
 __attribute__((target_clones("avx2", "default"))) void InkRow(Pixel* dst, const Pixel* ink,
                                                               const std::uint8_t* coverage, std::size_t n,
                                                               Pixel color) {
-    bool plain = true;
-    for (std::size_t k = 0; k < n; ++k) plain &= coverage[k] == 0 || dst[k] == kWhitePixel;
-    if (plain) {
+    // Branch-free, so that the compiler vectorises the test as well.
+    std::uint32_t blends = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        blends |=
+            static_cast<std::uint32_t>(coverage[k] != 0) & static_cast<std::uint32_t>(dst[k] != kWhitePixel);
+    if (blends == 0) {
         for (std::size_t k = 0; k < n; ++k) dst[k] = dst[k] == kWhitePixel ? ink[k] : dst[k];
         return;
     }
