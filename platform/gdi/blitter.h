@@ -1,5 +1,5 @@
 // The one writer of pixels. Every drawing primitive takes a Blitter over its
-// surface for the length of one draw and hands it spans, vertical runs,
+// surface for the length of one draw and hands it points, spans, vertical runs,
 // rectangles, glyph masks and images. Each call clips to the surface, so any
 // coordinate is safe; none keeps state between calls.
 #pragma once
@@ -29,6 +29,10 @@ class Blitter {
 public:
     explicit Blitter(Surface& s) : s_(s) {}
 
+    // The pixel (x, y).
+    void Point(std::int64_t x, std::int64_t y, Pixel color) {
+        if (x >= 0 && y >= 0 && x < s_.width() && y < s_.height()) s_.row(static_cast<int>(y))[x] = color;
+    }
     // Pixels [x, x + n) of row y.
     void Span(std::int64_t x, std::int64_t y, std::int64_t n, Pixel color);
     // Rows [top, bottom) of column x: a column of the surface's batch.

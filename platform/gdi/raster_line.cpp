@@ -91,9 +91,9 @@ void Segment(Surface& s, POINT a, POINT b, const CosmeticPen& pen, int phase) {
     for (i64 i = lo; i < hi; ++i) {
         const i64 x = x_major ? major : minor, y = x_major ? minor : major;
         if (!pen.dotted || dot < kDotOn) {
-            out.Span(x, y, 1, pen.color);
+            out.Point(x, y, pen.color);
         } else if (pen.opaque_gaps) {
-            out.Span(x, y, 1, pen.bk_color);
+            out.Point(x, y, pen.bk_color);
         }
         if (++dot == kDotPeriod) dot = 0;
         major += major_step;

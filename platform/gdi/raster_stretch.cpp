@@ -238,7 +238,7 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
         } else {
             CombineRow(line.data(), cols, narrow_groups, view, col_hi, r_lo, r_hi, &folded, Or{});
         }
-        line_row = !combine && cols_full ? r_lo : -1;
+        line_row = r_lo;
         out.ImageRow(cols.first, out_y, line.data(), cols.size());
     }
 }

@@ -270,19 +270,22 @@ TEST(RasterStretchBlt, DestinationPartlyOffTheSurfaceKeepsTheUnclippedMapping) {
     }
 }
 
-// Rows wide and cut at both ends: each must give the direct mapping's pixels.
+// Rows wide and cut at both ends, with the source whole or partly off its
+// surface: each must give the direct mapping's pixels.
 TEST(RasterStretchBlt, WideRowsMatchTheMapping) {
     const auto src = Encoded(70, 12);
     for (int mode : {COLORONCOLOR, BLACKONWHITE, WHITEONBLACK}) {
         for (int x : {-21, 0, 5}) {
             for (int w : {17, 33, 47, 69, 71, 100, 141}) {
                 for (int h : {5, 12, 19}) {
-                    auto got = MakeSurface(150, 20, kUnset);
-                    auto want = MakeSurface(150, 20, kUnset);
-                    StretchBlt(*got, x, 1, w, h, *src, 0, 0, 70, 12, mode);
-                    ReferenceStretch(*want, x, 1, w, h, *src, 0, 0, 70, 12, mode);
-                    ASSERT_EQ(got->pixels(), want->pixels())
-                        << "mode " << mode << " dst " << x << " " << w << "x" << h;
+                    for (int sx : {0, -9}) {
+                        auto got = MakeSurface(150, 20, kUnset);
+                        auto want = MakeSurface(150, 20, kUnset);
+                        StretchBlt(*got, x, 1, w, h, *src, sx, 0, 70, 12, mode);
+                        ReferenceStretch(*want, x, 1, w, h, *src, sx, 0, 70, 12, mode);
+                        ASSERT_EQ(got->pixels(), want->pixels())
+                            << "mode " << mode << " dst " << x << " " << w << "x" << h << " src " << sx;
+                    }
                 }
             }
         }

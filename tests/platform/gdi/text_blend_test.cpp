@@ -113,6 +113,32 @@ TEST(TextBlend, OpaqueWhiteCellEqualsFillThenTransparentText) {
     }
 }
 
+// Black text drawn again over its own ink blends its edges again, and a glyph
+// too large to cache (a 400-pixel W) is antialiased like the others.
+TEST(TextBlend, TextOverItsOwnInkBlendsAgain) {
+    for (const int height : {26, 400}) {
+        SCOPED_TRACE(height);
+        auto font = Font(height);
+        ASSERT_NE(font, nullptr);
+        const SurfacePtr s = White(height * 2, height + 4);
+        font->Draw(*s, 1, 1, "W", 0x000000);
+        const PixelVector once = s->pixels();
+        font->Draw(*s, 1, 1, "W", 0x000000);
+        int edges = 0, darker = 0;
+        for (std::size_t k = 0; k < once.size(); ++k) {
+            const Pixel a = once[k], b = s->pixels()[k];
+            edges += a != kWhite && a != 0;
+            darker += (b & 0xFF) < (a & 0xFF);
+            ASSERT_LE(b & 0xFF, a & 0xFF) << k;
+            if (a == kWhite || a == 0) {
+                ASSERT_EQ(a, b) << k;
+            }
+        }
+        EXPECT_GT(edges, 20) << "antialiased edges";
+        EXPECT_GT(darker, 20) << "edges blended again";
+    }
+}
+
 TEST(TextBlend, ChangingColourRebuildsTheInk) {
     auto font = Font(26);
     ASSERT_NE(font, nullptr);
