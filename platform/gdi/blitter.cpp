@@ -46,6 +46,17 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void CopyShortRow(P
     }
 }
 
+// Whether the first n (up to sixteen) pixels at p are all white: one masked
+// load and compare where the unit has them.
+__attribute__((target_clones("avx512f", "avx2", "default"))) bool AllWhiteShort(const Pixel* __restrict p,
+                                                                                std::size_t n) {
+    std::uint32_t other = 0;
+    for (std::size_t k = 0; k < 16; ++k) {
+        if (k < n) other |= p[k] ^ kWhitePixel;
+    }
+    return other == 0;
+}
+
 // One glyph row over any pixels. Where no covered pixel is other than white,
 // each pixel becomes its ink where it is white (ink is white where nothing is
 // covered): one pass the compiler vectorises. Otherwise pixel by pixel.
@@ -132,9 +143,16 @@ void Blitter::Mask(const GlyphMask& glyph, std::int64_t x, std::int64_t y, Pixel
         }
         return;
     }
+    // A glyph row over white pixels alone is its ink (white where nothing is
+    // covered), as over a white cell.
     for (std::int64_t r = box.top; r < box.bottom;
-         ++r, dst += s_.width(), ink += glyph.ink_stride, coverage += glyph.width)
-        InkRow(dst, ink, coverage, n, color);
+         ++r, dst += s_.width(), ink += glyph.ink_stride, coverage += glyph.width) {
+        if (n <= 16 && AllWhiteShort(dst, n)) {
+            CopyShortRow(dst, ink, n);
+        } else {
+            InkRow(dst, ink, coverage, n, color);
+        }
+    }
 }
 
 void Blitter::ImageRow(std::int64_t x, std::int64_t y, const Pixel* src, std::int64_t n) {
