@@ -193,6 +193,35 @@ TEST(ModeChange, DriverAcceptsThirtyTwoOrSixteenBits) {
     EXPECT_TRUE(second.WithOp("messagebox").empty());
 }
 
+TEST(ModeChange, EachPanelSizeAsksForItsModeAndStaysHighlighted) {
+    // At 800x600 the chart's rows start at y = 228, 264, 300, 336 and 372.
+    const int tops[] = {228, 264, 300, 336, 372};
+    const int widths[] = {1024, 1280, 1280, 1280, 1280}, heights[] = {768, 1024, 1024, 1024, 1024};
+    for (int n = 1; n <= 5; ++n) {
+        SCOPED_TRACE(n);
+        auto run = Start("800x600@60",
+                         "click adjust; click 250," + std::to_string(tops[n - 1] + 10) + "; click change");
+        CMainFrame& f = run.frame();
+        EXPECT_EQ(f.PanelSize, n);
+        const auto tests = Tests(run, "test");
+        ASSERT_EQ(tests.size(), 1u);
+        EXPECT_EQ(tests[0]->Int("width"), widths[n - 1]);
+        EXPECT_EQ(tests[0]->Int("height"), heights[n - 1]);
+        EXPECT_EQ(tests[0]->Int("refresh"), 60);
+        EXPECT_EQ(tests[0]->Int("bpp"), 32);
+        EXPECT_EQ(f.ScreenMetrics.W, widths[n - 1]);
+        // The chart drawn again at the new mode: the chosen row's dotted inset is the last blue box.
+        const RECT& row = f.Chart.SizeRows[n - 1];
+        const gdi::TraceObject* inset = nullptr;
+        for (const auto* r : run.WithOp("rect")) {
+            if (r->Str("brush") == "#0000ff") inset = r;
+        }
+        ASSERT_NE(inset, nullptr);
+        EXPECT_EQ(inset->Ints("rect"),
+                  (std::vector<std::int64_t>{row.left + 3, row.top + 3, row.right - 3, row.bottom - 3}));
+    }
+}
+
 TEST(ModeChange, RejectionsShowTheMessageOfTheLastCode) {
     struct Case {
         std::vector<int> codes;
