@@ -89,8 +89,8 @@ protected:
 };
 
 TEST_F(WlrDriverTest, ReadsTestsAndAppliesKeepingScaleAndPosition) {
-    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "1024x768@60Hz", "scale", "2", "pos", "10", "20",
-                             "transform", "90"})
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "1024x768@60Hz", "scale", "1.5", "pos", "10",
+                             "20", "transform", "90"})
                   .status,
               0);
     WlrScreenDriver driver;
@@ -109,7 +109,7 @@ TEST_F(WlrDriverTest, ReadsTestsAndAppliesKeepingScaleAndPosition) {
     EXPECT_EQ(after.width, 1280);
     EXPECT_EQ(after.height, 1024);
     EXPECT_EQ(after.refresh_mhz, 60000);
-    EXPECT_EQ(after.scale, 2.0);
+    EXPECT_EQ(after.scale, 1.5);
     EXPECT_EQ(after.transform, "90");
     EXPECT_EQ(after.x, 10);
     EXPECT_EQ(after.y, 20);
@@ -142,6 +142,11 @@ TEST_F(WlrDriverTest, FollowsChangesByOtherPrograms) {
     ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "pos", "50", "0"}).status, 0);
     Pump(driver);
     EXPECT_EQ(heard.size(), 1u);
+    // A fractional rate is told rounded to the nearest Hz.
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "1280x720@59.940Hz"}).status, 0);
+    Pump(driver);
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[1], (DisplayMode{1280, 720, 60, 32}));
 }
 
 TEST_F(WlrDriverTest, ActsOnTheNamedHeadAndKeepsTheOthers) {
@@ -160,6 +165,12 @@ TEST_F(WlrDriverTest, ActsOnTheNamedHeadAndKeepsTheOthers) {
     EXPECT_EQ(first_after.width, first_before.width);
     EXPECT_EQ(first_after.height, first_before.height);
     EXPECT_EQ(first_after.x, first_before.x);
+
+    // Without a name, the first head that is on.
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "disable"}).status, 0);
+    WlrScreenDriver unnamed;
+    Open(unnamed);
+    EXPECT_EQ(unnamed.HeadName(), second);
 
     WlrScreenDriver missing;
     std::string error;
