@@ -58,6 +58,7 @@ TEST(ChooseMode, RoundingIsToTheNearestHzHalvesUp) {
     EXPECT_EQ(screen::RoundedHz(74984), 75);
     EXPECT_EQ(screen::RoundedHz(0), 0);
     EXPECT_EQ(screen::RoundedHz(-1000), 0);
+    EXPECT_EQ(screen::Describe({1920, 1080, 59940}), "1920x1080@59.940 Hz");
 }
 
 TEST(ChooseMode, AnyRateTakesCurrentThenPreferredThenFastest) {
@@ -102,7 +103,7 @@ TEST(WlrOfferedModes, StandInModesOfModelessHeadsOfferNothing) {
     EXPECT_TRUE(screen::wlr::OfferedModes(stand_in, &index).empty());
     // A real list stays, and indexes lead back to the reported modes.
     const std::vector<CompositorMode> with_gap = {
-        {0, 0, 0}, {1024, 768, 60000, true, true}, {800, 600, 60000}};
+        {0, 0, 0}, {1024, 768, 60000, true, true}, {800, 600, 60000}, {0, 600, 60000}};
     const auto offered = screen::wlr::OfferedModes(with_gap, &index);
     ASSERT_EQ(offered.size(), 2u);
     EXPECT_EQ(index, (std::vector<std::size_t>{1, 2}));
