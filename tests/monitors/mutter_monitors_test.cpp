@@ -16,7 +16,8 @@ screen::gnome::MutterMonitor Monitor(const std::string& connector, bool with_cur
     m.vendor = "Vendor " + connector;
     m.product = "Product";
     m.serial = "S1";
-    m.modes.push_back({"1280x1024@75.025", 1280, 1024, 75.025, {1.0}, with_current_mode, true});
+    // mutter's rate for 75 Hz, a double just short of it.
+    m.modes.push_back({"1280x1024@74.999992", 1280, 1024, 74.99999237060547, {1.0}, with_current_mode, true});
     return m;
 }
 
