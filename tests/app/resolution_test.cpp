@@ -2,6 +2,9 @@
 // test, and the display-mode change with every driver answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "display/recommended_modes.h"
 #include "platform/ui/framework.h"
 #include "tests/app/app_harness.h"
@@ -72,6 +75,18 @@ TEST(SizeChart, GeometryAt1024x768And640x480) {
     for (int n = 0; n < 5; ++n) EXPECT_EQ(s.SizeRows[n].bottom, sbottoms[n]) << n;
     EXPECT_EQ(s.ModeBox, (RECT{250, 182, 450, 326}));
     EXPECT_EQ(FindText(TextsOfLastRender(small), "Adjusting Resolution")->Int("height"), 32);
+
+    // At 800 pixels the chart's edges fall on fractions, which are dropped.
+    auto odd = Start("800x600@60", "click adjust");
+    EXPECT_EQ(odd.frame().Chart.ChartLeftX, 221);
+    EXPECT_EQ(odd.frame().Chart.ChartRightX, 312);
+    // Every row is drawn, each as a box.
+    std::vector<std::optional<std::vector<std::int64_t>>> boxes;
+    for (const auto* r : odd.WithOp("rect")) boxes.push_back(r->Ints("rect"));
+    for (const RECT& row : odd.frame().Chart.SizeRows) {
+        const std::optional<std::vector<std::int64_t>> box{{row.left, row.top, row.right, row.bottom}};
+        EXPECT_NE(std::find(boxes.begin(), boxes.end(), box), boxes.end()) << row.top;
+    }
 }
 
 TEST(ModeComparison, TheCasesThatDecideGreenOrRed) {
