@@ -66,7 +66,7 @@ TEST(MonitorReport, JsonEscapesWhatNamesAndMakersMayHold) {
 
 TEST(MonitorReport, TextHasOneBlockPerMonitor) {
     std::vector<Monitor> list{
-        WithEdid("DVI-D-1", EdidBuilder().Digital(true).Pnp("DEL").Product(0x4014).Build()),
+        WithEdid("DVI-D-1", EdidBuilder().Digital(true).Pnp("DEL").Product(0x40AF).Build()),
         WithEdid("HDMI-1", {}), WithEdid("DP-1", EdidBuilder().CeaExtension().Build())};
     list[1].model = "Reported Model";
     list[1].current.refresh = 1;  // "default": no rate is told
@@ -74,7 +74,7 @@ TEST(MonitorReport, TextHasOneBlockPerMonitor) {
     EXPECT_NE(text.find("DVI-D-1\n  connector:    DVI\n  current mode: 1024x768 at 60 Hz\n"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("  model:        product code 0x4014\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  model:        product code 0x40AF\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  EDID:         version 1.3, 0 extension blocks\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\n\nHDMI-1\n  connector:    unknown\n  current mode: 1024x768\n"), std::string::npos)
         << text;
