@@ -62,7 +62,10 @@ TEST(SizeChart, GeometryAt1024x768And640x480) {
     EXPECT_EQ(FindText(texts, "Recommended Resolution:")->Int("y"), 392);
     EXPECT_EQ(FindText(texts, "1024 X 768 @ 60 hz")->Int("y"), 336);
     EXPECT_EQ(FindText(texts, "Size not selected")->Int("y"), 429);
-    EXPECT_EQ(FindText(texts, "17\"")->Int("x"), 320);
+    // A row's label sits at 31.3% of the width, centred on the row: row 3 spans y 384 to 430.
+    const auto* label = FindText(texts, "17\"");
+    EXPECT_EQ(label->Int("x"), 320);
+    EXPECT_EQ(label->Int("y"), 407 - label->Int("cy").value() / 2);
     EXPECT_EQ(FindText(texts, "Step 2: ")->Int("y"), 153);
     EXPECT_EQ(FindText(texts, "Choose Your")->Int("x"), 102);
     EXPECT_EQ(FindText(texts, "Display Size")->Int("y"), 376);
