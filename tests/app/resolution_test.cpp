@@ -2,6 +2,9 @@
 // test, and the display-mode change with every driver answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "display/recommended_modes.h"
 #include "platform/ui/framework.h"
 #include "tests/app/app_harness.h"
@@ -59,7 +62,10 @@ TEST(SizeChart, GeometryAt1024x768And640x480) {
     EXPECT_EQ(FindText(texts, "Recommended Resolution:")->Int("y"), 392);
     EXPECT_EQ(FindText(texts, "1024 X 768 @ 60 hz")->Int("y"), 336);
     EXPECT_EQ(FindText(texts, "Size not selected")->Int("y"), 429);
-    EXPECT_EQ(FindText(texts, "17\"")->Int("x"), 320);
+    // A row's label sits at 31.3% of the width, centred on the row: row 3 spans y 384 to 430.
+    const auto* label = FindText(texts, "17\"");
+    EXPECT_EQ(label->Int("x"), 320);
+    EXPECT_EQ(label->Int("y"), 407 - label->Int("cy").value() / 2);
     EXPECT_EQ(FindText(texts, "Step 2: ")->Int("y"), 153);
     EXPECT_EQ(FindText(texts, "Choose Your")->Int("x"), 102);
     EXPECT_EQ(FindText(texts, "Display Size")->Int("y"), 376);
@@ -72,6 +78,18 @@ TEST(SizeChart, GeometryAt1024x768And640x480) {
     for (int n = 0; n < 5; ++n) EXPECT_EQ(s.SizeRows[n].bottom, sbottoms[n]) << n;
     EXPECT_EQ(s.ModeBox, (RECT{250, 182, 450, 326}));
     EXPECT_EQ(FindText(TextsOfLastRender(small), "Adjusting Resolution")->Int("height"), 32);
+
+    // At 800 pixels the chart's edges fall on fractions, which are dropped.
+    auto odd = Start("800x600@60", "click adjust");
+    EXPECT_EQ(odd.frame().Chart.ChartLeftX, 221);
+    EXPECT_EQ(odd.frame().Chart.ChartRightX, 312);
+    // Every row is drawn, each as a box.
+    std::vector<std::optional<std::vector<std::int64_t>>> boxes;
+    for (const auto* r : odd.WithOp("rect")) boxes.push_back(r->Ints("rect"));
+    for (const RECT& row : odd.frame().Chart.SizeRows) {
+        const std::optional<std::vector<std::int64_t>> box{{row.left, row.top, row.right, row.bottom}};
+        EXPECT_NE(std::find(boxes.begin(), boxes.end(), box), boxes.end()) << row.top;
+    }
 }
 
 TEST(ModeComparison, TheCasesThatDecideGreenOrRed) {
@@ -191,6 +209,35 @@ TEST(ModeChange, DriverAcceptsThirtyTwoOrSixteenBits) {
     EXPECT_EQ(Tests(second, "test")[1]->Int("bpp"), 16);
     EXPECT_EQ(second.session->driver().Current(), (screen::DisplayMode{1280, 1024, 60, 16}));
     EXPECT_TRUE(second.WithOp("messagebox").empty());
+}
+
+TEST(ModeChange, EachPanelSizeAsksForItsModeAndStaysHighlighted) {
+    // At 800x600 the chart's rows start at y = 228, 264, 300, 336 and 372.
+    const int tops[] = {228, 264, 300, 336, 372};
+    const int widths[] = {1024, 1280, 1280, 1280, 1280}, heights[] = {768, 1024, 1024, 1024, 1024};
+    for (int n = 1; n <= 5; ++n) {
+        SCOPED_TRACE(n);
+        auto run = Start("800x600@60",
+                         "click adjust; click 250," + std::to_string(tops[n - 1] + 10) + "; click change");
+        CMainFrame& f = run.frame();
+        EXPECT_EQ(f.PanelSize, n);
+        const auto tests = Tests(run, "test");
+        ASSERT_EQ(tests.size(), 1u);
+        EXPECT_EQ(tests[0]->Int("width"), widths[n - 1]);
+        EXPECT_EQ(tests[0]->Int("height"), heights[n - 1]);
+        EXPECT_EQ(tests[0]->Int("refresh"), 60);
+        EXPECT_EQ(tests[0]->Int("bpp"), 32);
+        EXPECT_EQ(f.ScreenMetrics.W, widths[n - 1]);
+        // The chart drawn again at the new mode: the chosen row's dotted inset is the last blue box.
+        const RECT& row = f.Chart.SizeRows[n - 1];
+        const gdi::TraceObject* inset = nullptr;
+        for (const auto* r : run.WithOp("rect")) {
+            if (r->Str("brush") == "#0000ff") inset = r;
+        }
+        ASSERT_NE(inset, nullptr);
+        EXPECT_EQ(inset->Ints("rect"),
+                  (std::vector<std::int64_t>{row.left + 3, row.top + 3, row.right - 3, row.bottom - 3}));
+    }
 }
 
 TEST(ModeChange, RejectionsShowTheMessageOfTheLastCode) {

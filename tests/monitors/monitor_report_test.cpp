@@ -56,25 +56,29 @@ TEST(MonitorReport, JsonHasExactlyTheKeysInOrder) {
 
 TEST(MonitorReport, JsonEscapesWhatNamesAndMakersMayHold) {
     std::vector<Monitor> list{WithEdid("A\"B\\C\n\xC3", EdidBuilder().Name("N\"x").Build())};
-    list[0].make = "M\tk";
+    list[0].make = "M\tk\x7F";
     const std::string json = adjust::MonitorsJson(list);
     EXPECT_NE(json.find("\"name\":\"A\\\"B\\\\C\\u000a\\u00c3\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"model\":\"N\\\"x\""), std::string::npos) << json;
-    EXPECT_NE(json.find("\"make\":\"M\\u0009k\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"make\":\"M\\u0009k\\u007f\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"serial\":null"), std::string::npos) << json;
 }
 
 TEST(MonitorReport, TextHasOneBlockPerMonitor) {
     std::vector<Monitor> list{
-        WithEdid("DVI-D-1", EdidBuilder().Digital(true).Pnp("DEL").Product(0x4014).Build()),
-        WithEdid("HDMI-1", {})};
+        WithEdid("DVI-D-1", EdidBuilder().Digital(true).Pnp("DEL").Product(0x40AF).Build()),
+        WithEdid("HDMI-1", {}), WithEdid("DP-1", EdidBuilder().CeaExtension().Build())};
     list[1].model = "Reported Model";
+    list[1].current.refresh = 1;  // "default": no rate is told
     const std::string text = adjust::MonitorsText(list);
     EXPECT_NE(text.find("DVI-D-1\n  connector:    DVI\n  current mode: 1024x768 at 60 Hz\n"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("  model:        product code 0x4014\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\n\nHDMI-1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  model:        product code 0x40AF\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  EDID:         version 1.3, 0 extension blocks\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n\nHDMI-1\n  connector:    unknown\n  current mode: 1024x768\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  EDID:         version 1.3, 1 extension block\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  EDID:         none (no EDID)\n  model:        Reported Model\n"),
               std::string::npos)
         << text;

@@ -16,18 +16,20 @@ screen::gnome::MutterMonitor Monitor(const std::string& connector, bool with_cur
     m.vendor = "Vendor " + connector;
     m.product = "Product";
     m.serial = "S1";
-    m.modes.push_back({"1280x1024@75.025", 1280, 1024, 75.025, {1.0}, with_current_mode, true});
+    // mutter's rate for 75 Hz, a double just short of it.
+    m.modes.push_back({"1280x1024@74.999992", 1280, 1024, 74.99999237060547, {1.0}, with_current_mode, true});
     return m;
 }
 
 TEST(MutterMonitors, PrimaryPlaceModeAndEdidOrWhatGnomeReports) {
     const auto dir = std::filesystem::temp_directory_path() / ("mutter-drm-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir / "card0-DP-1");
-    {
-        const auto edid = edidtest::EdidBuilder().Pnp("ACR").Name("AL1716").Digital(false).Build();
-        std::ofstream(dir / "card0-DP-1" / "edid", std::ios::binary)
+    const auto write_edid = [&](const std::string& entry, const std::vector<std::uint8_t>& edid) {
+        std::filesystem::create_directories(dir / entry);
+        std::ofstream(dir / entry / "edid", std::ios::binary)
             .write(reinterpret_cast<const char*>(edid.data()), static_cast<std::streamsize>(edid.size()));
-    }
+    };
+    write_edid("card0-DP-1", edidtest::EdidBuilder().Pnp("ACR").Name("AL1716").Digital(false).Build());
+    write_edid("card0-HDMI-1", edidtest::EdidBuilder().BreakChecksum().Build());
     screen::gnome::MutterState state;
     state.monitors = {Monitor("eDP-1", true), Monitor("DP-1", true), Monitor("HDMI-1", false)};
     state.logical_monitors = {{0, 0, 1.0, 0, true, {"eDP-1"}}, {1280, 0, 1.0, 0, false, {"DP-1"}}};
@@ -54,6 +56,8 @@ TEST(MutterMonitors, PrimaryPlaceModeAndEdidOrWhatGnomeReports) {
 
     // In no logical monitor: connected but off.
     EXPECT_FALSE(monitors[2].active);
+    EXPECT_EQ(monitors[2].edid_error, "bad checksum");  // read, but not an EDID
+    EXPECT_EQ(monitors[2].make, "Vendor HDMI-1");
     EXPECT_EQ(monitors[2].current, screen::DisplayMode{});
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/screen/devmode.h"
+#include "platform/screen/wayland/readonly_driver.h"
 #include "tests/wayland/compositor.h"
 
 namespace {
@@ -30,6 +31,19 @@ TEST(CompositorDriver, SwayGetsOutputManagement) {
     ASSERT_TRUE(driver) << error;
     EXPECT_EQ(kind, CompositorDriverKind::kWlroots);
     EXPECT_EQ(driver->Current(), (DisplayMode{1280, 720, 60, 32}));
+}
+
+// The read-only driver reads any compositor's outputs, sway's too, and
+// rounds a fractional rate.
+TEST(CompositorDriver, TheReadOnlyDriverRoundsAFractionalRate) {
+    if (!wltest::SwayCompositor::Installed()) GTEST_SKIP() << "sway is not installed";
+    std::string error;
+    auto sway = wltest::SwayCompositor::Start(&error);
+    ASSERT_TRUE(sway) << error;
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "800x600@59.940Hz"}).status, 0);
+    screen::WaylandReadOnlyScreenDriver driver;
+    ASSERT_TRUE(driver.Open(sway->WaylandSocketPath(), "HEADLESS-1", &error)) << error;
+    EXPECT_EQ(driver.Current(), (DisplayMode{800, 600, 60, 32}));
 }
 
 TEST(CompositorDriver, MutterGetsDisplayConfigOnItsBusAndElseOnlyReads) {

@@ -58,6 +58,7 @@ TEST(ChooseMode, RoundingIsToTheNearestHzHalvesUp) {
     EXPECT_EQ(screen::RoundedHz(74984), 75);
     EXPECT_EQ(screen::RoundedHz(0), 0);
     EXPECT_EQ(screen::RoundedHz(-1000), 0);
+    EXPECT_EQ(screen::Describe({1920, 1080, 59940}), "1920x1080@59.940 Hz");
 }
 
 TEST(ChooseMode, AnyRateTakesCurrentThenPreferredThenFastest) {
@@ -102,7 +103,7 @@ TEST(WlrOfferedModes, StandInModesOfModelessHeadsOfferNothing) {
     EXPECT_TRUE(screen::wlr::OfferedModes(stand_in, &index).empty());
     // A real list stays, and indexes lead back to the reported modes.
     const std::vector<CompositorMode> with_gap = {
-        {0, 0, 0}, {1024, 768, 60000, true, true}, {800, 600, 60000}};
+        {0, 0, 0}, {1024, 768, 60000, true, true}, {800, 600, 60000}, {0, 600, 60000}};
     const auto offered = screen::wlr::OfferedModes(with_gap, &index);
     ASSERT_EQ(offered.size(), 2u);
     EXPECT_EQ(index, (std::vector<std::size_t>{1, 2}));
@@ -119,7 +120,8 @@ screen::gnome::MutterState ThreeMonitors(std::uint32_t layout_mode) {
     state.monitors = {
         {"eDP-1",
          {MutterMode{"2560x1440@59.951", 2560, 1440, 59.951, {1.0, 1.25, 1.5, 2.0}, true, true},
-          MutterMode{"1920x1080@60.000", 1920, 1080, 60.0, {1.0, 2.0}, false, false}}},
+          MutterMode{"1920x1080@60.000", 1920, 1080, 60.0, {1.0, 2.0}, false, false},
+          MutterMode{"1600x900@60.000", 1600, 900, 60.0, {1.0, 1.25, 2.0}, false, false}}},
         {"DP-2", {MutterMode{"1920x1080@60.000", 1920, 1080, 60.0, {1.0, 2.0}, true, true}}},
         {"HDMI-1", {MutterMode{"1024x768@60.004", 1024, 768, 60.004, {1.0}, false, true}}},
     };
@@ -145,6 +147,21 @@ TEST(MutterLayout, KeepsTheOthersAndFallsBackToASupportedScale) {
     // In logical pixels the panel was 2560 / 1.5 = 1707 wide and is now 1920.
     EXPECT_EQ((*logical)[1].x, 2560 + (1920 - 1707));
 
+    // Of several offered scales, the closest: 1.25 for 1.5.
+    EXPECT_EQ(screen::gnome::LayoutWithMode(state, "eDP-1", "1600x900@60.000")->front().scale, 1.25);
+    // A monitor turned sideways grows by its height: DP-2 moves by 1080 - 1440, or else by 1920 - 2560.
+    for (const std::uint32_t transform : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u}) {
+        auto turned = state;
+        turned.logical_monitors[0].transform = transform;
+        const auto moved = screen::gnome::LayoutWithMode(turned, "eDP-1", "1920x1080@60.000");
+        ASSERT_TRUE(moved);
+        EXPECT_EQ((*moved)[1].x, transform % 2 ? 2200 : 1920) << transform;
+    }
+    // One below follows the panel's bottom edge.
+    auto stacked = state;
+    stacked.logical_monitors[1].x = 0;
+    stacked.logical_monitors[1].y = 1440;
+    EXPECT_EQ(screen::gnome::LayoutWithMode(stacked, "eDP-1", "1920x1080@60.000")->at(1).y, 1080);
     EXPECT_FALSE(screen::gnome::LayoutWithMode(state, "eDP-1", "640x480@60.000"));
     EXPECT_FALSE(screen::gnome::LayoutWithMode(state, "VGA-1", "1920x1080@60.000"));
     // A monitor that shows nothing has no mode to change.
@@ -163,6 +180,10 @@ TEST(MutterLayout, TargetIsTheNamedThenThePrimaryMonitor) {
     const auto modes = screen::gnome::CompositorModes(state.monitors[0]);
     EXPECT_EQ(modes[0].refresh_mhz, 59951);
     EXPECT_EQ(screen::RoundedHz(modes[0].refresh_mhz), 60);
+    // mutter's rates are doubles that may fall just short of the mHz they mean.
+    const screen::gnome::MutterMonitor short_of{"DP-3",
+                                                {{"1280x1024@75", 1280, 1024, 74.99999237060547, {1.0}}}};
+    EXPECT_EQ(screen::gnome::CompositorModes(short_of)[0].refresh_mhz, 75000);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/screen/devmode.h"
+#include "platform/screen/wayland/readonly_driver.h"
 #include "tests/wayland/compositor.h"
 
 namespace {
@@ -63,7 +64,7 @@ SwayOutput QueryOutput(const SwayCompositor& sway, const std::string& name) {
 }
 
 // Waits for the driver's connection to have something, then processes it.
-void Pump(WlrScreenDriver& driver, int timeout_ms = 2000) {
+void Pump(screen::EventScreenDriver& driver, int timeout_ms = 2000) {
     pollfd fd{driver.ConnectionFd(), POLLIN, 0};
     poll(&fd, 1, timeout_ms);
     driver.ProcessPendingEvents();
@@ -89,8 +90,8 @@ protected:
 };
 
 TEST_F(WlrDriverTest, ReadsTestsAndAppliesKeepingScaleAndPosition) {
-    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "1024x768@60Hz", "scale", "2", "pos", "10", "20",
-                             "transform", "90"})
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "1024x768@60Hz", "scale", "1.5", "pos", "10",
+                             "20", "transform", "90"})
                   .status,
               0);
     WlrScreenDriver driver;
@@ -109,7 +110,7 @@ TEST_F(WlrDriverTest, ReadsTestsAndAppliesKeepingScaleAndPosition) {
     EXPECT_EQ(after.width, 1280);
     EXPECT_EQ(after.height, 1024);
     EXPECT_EQ(after.refresh_mhz, 60000);
-    EXPECT_EQ(after.scale, 2.0);
+    EXPECT_EQ(after.scale, 1.5);
     EXPECT_EQ(after.transform, "90");
     EXPECT_EQ(after.x, 10);
     EXPECT_EQ(after.y, 20);
@@ -143,6 +144,11 @@ TEST_F(WlrDriverTest, FollowsChangesByOtherPrograms) {
     EXPECT_EQ(heard[0], (DisplayMode{800, 600, 75, 32}));
     EXPECT_EQ(driver.Current(), heard[0]);
     EXPECT_FALSE(driver.ServerGone());
+    // A fractional rate is told rounded to the nearest Hz.
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-1", "mode", "1280x720@59.940Hz"}).status, 0);
+    Pump(driver);
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[1], (DisplayMode{1280, 720, 60, 32}));
 }
 
 TEST_F(WlrDriverTest, ActsOnTheNamedHeadAndKeepsTheOthers) {
@@ -161,6 +167,13 @@ TEST_F(WlrDriverTest, ActsOnTheNamedHeadAndKeepsTheOthers) {
     EXPECT_EQ(first_after.width, first_before.width);
     EXPECT_EQ(first_after.height, first_before.height);
     EXPECT_EQ(first_after.x, first_before.x);
+
+    // Without a name, the first head that is on: one off from its start is passed over.
+    ASSERT_EQ(sway->Swaymsg({"output", "HEADLESS-3", "disable"}).status, 0);
+    ASSERT_EQ(sway->CreateOutput(), "HEADLESS-3");
+    WlrScreenDriver unnamed;
+    Open(unnamed);
+    EXPECT_TRUE(unnamed.HeadName() == "HEADLESS-1" || unnamed.HeadName() == second) << unnamed.HeadName();
 
     WlrScreenDriver missing;
     std::string error;
@@ -200,12 +213,18 @@ TEST_F(WlrDriverTest, AHeadUnpluggedBetweenTestAndChangeFails) {
     ASSERT_TRUE(driver.Open(dir + "/wayland-1", "WL-2", &error)) << error;
     const DisplayMode before = driver.Current();
     EXPECT_GT(before.width, 0);
+    // The read-only driver keeps the last mode of an output that goes.
+    screen::WaylandReadOnlyScreenDriver reader;
+    ASSERT_TRUE(reader.Open(dir + "/wayland-1", "WL-2", &error)) << error;
+    EXPECT_EQ(reader.Current(), before);
     EXPECT_EQ(driver.TestMode({800, 600, 60, 32}), DISP_CHANGE_SUCCESSFUL);
     ASSERT_EQ(sway->Swaymsg({"[title=\"wlroots - WL-2\"] kill"}).status, 0);
     for (int i = 0; i < 100 && nested_msg("-t get_outputs").out.find("WL-2") != std::string::npos; ++i) {
         usleep(50000);
     }
     ASSERT_EQ(nested_msg("-t get_outputs").out.find("WL-2"), std::string::npos);
+    for (int i = 0; i < 5; ++i) Pump(reader, 200);
+    EXPECT_EQ(reader.Current(), before);
     EXPECT_EQ(driver.SetMode({800, 600, 60, 32}), DISP_CHANGE_FAILED);
     EXPECT_EQ(driver.Current(), before);
     EXPECT_FALSE(driver.ServerGone());

@@ -52,6 +52,10 @@ TEST(XrandrResize, DegenerateSizesStayWithinTheMinimum) {
     const auto negative = PlanScreenResize({1600, 1200}, {0, 0}, kMax, {}, {-5, -5, -10, -10});
     ASSERT_TRUE(negative);
     EXPECT_EQ(negative->after, (Size{1, 1}));
+    // A negative size takes no room, and does not give back its origin's.
+    const auto inside = PlanScreenResize({1600, 1200}, {0, 0}, kMax, {}, {1500, 300, -10, -20});
+    ASSERT_TRUE(inside);
+    EXPECT_EQ(inside->after, (Size{1500, 300}));
 }
 
 TEST(XrandrMillimetres, KeepTheDensityOrFallBackTo96Dpi) {

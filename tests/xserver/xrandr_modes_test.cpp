@@ -66,6 +66,7 @@ TEST(XrandrMatch, SizeRefreshAndDepthMustAllAgree) {
     EXPECT_FALSE(Matches({1024, 768, 60, 16}, offered, 32));
     EXPECT_FALSE(Matches({1024, 768, 60, 24}, offered, 32));
     EXPECT_TRUE(Matches({1024, 768, 60, 16}, offered, 16));
+    EXPECT_FALSE(Matches({1024, 768, 60, 32}, offered, 24));
 }
 
 TEST(XrandrMatch, DegenerateRequestsMatchNothing) {

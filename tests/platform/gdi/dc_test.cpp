@@ -145,6 +145,41 @@ TEST(DeviceContext, LinesStartAtTheCurrentPositionAndMoveIt) {
     }
 }
 
+TEST(DeviceContext, PenWidthAndBackgroundModeDecideWhatALinePaints) {
+    // A two-pixel pen paints two pixels across, in the column batch or not.
+    for (const bool batching : {false, true}) {
+        MemoryDC m(8, 8);
+        m.bitmap.GetSafeHandle()->SetColumnBatching(batching);
+        m.dc.PatBlt(0, 0, 8, 8, PATCOPY);
+        CPen wide(PS_SOLID, 2, RGB(0, 0, 0));
+        m.dc.SelectObject(&wide);
+        m.dc.MoveTo(3, 1);
+        m.dc.LineTo(3, 7);
+        m.dc.MoveTo(0, 5);
+        m.dc.LineTo(2, 5);
+        int column = 0, row = 0;
+        for (int i = 0; i < 8; ++i) {
+            column += m.at(i, 3) == 0;
+            row += m.at(1, i) == 0;
+        }
+        EXPECT_EQ(column, 2) << batching;
+        EXPECT_EQ(row, 2) << batching;
+    }
+    // Dots' gaps take the background colour only when it is opaque.
+    for (const int mode : {OPAQUE, TRANSPARENT}) {
+        MemoryDC m(8, 1);
+        m.dc.PatBlt(0, 0, 8, 1, PATCOPY);
+        CPen dots(PS_DOT, 1, RGB(0, 0, 0));
+        m.dc.SelectObject(&dots);
+        m.dc.SetBkMode(mode);
+        m.dc.SetBkColor(RGB(255, 0, 0));
+        m.dc.MoveTo(0, 0);
+        m.dc.LineTo(8, 0);
+        EXPECT_EQ(m.at(1, 0), 0u);
+        EXPECT_EQ(m.at(4, 0), mode == OPAQUE ? gdi::ToPixel(RGB(255, 0, 0)) : gdi::kWhitePixel) << mode;
+    }
+}
+
 TEST(DeviceContext, TraceRecordsCarryTheStateEachCallUsed) {
     MemoryDC m(20, 20);
     gdi::MemoryTrace trace;

@@ -84,6 +84,18 @@ TEST(RasterRectangle, DottedPhaseRunsLeftFromTopRightAndRoundTheCorners) {
                                "..........",
                            }));
     EXPECT_EQ(Count(*t, kBlack) + Count(*t, kGreen), 2 * 8 + 2 * 5 - 4);
+    // Transparent gaps over a brush: the brush keeps inside the outline.
+    auto u = MakeSurface(10, 7);
+    Rect(*u, RECT{0, 0, 8, 5}, RectPen{PS_DOT, 1, kBlack}, true);
+    EXPECT_EQ(Picture(*u), Lines({
+                               "##...###..",
+                               "#oooooo...",
+                               ".oooooo#..",
+                               ".oooooo#..",
+                               ".###...#..",
+                               "..........",
+                               "..........",
+                           }));
 }
 
 TEST(RasterRectangle, DegenerateSizes) {

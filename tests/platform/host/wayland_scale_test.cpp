@@ -69,6 +69,32 @@ TEST(WaylandScale, FractionalScaleNeedsThePreferredScaleAndAViewport) {
     EXPECT_FALSE(PlanScale(told).exact);
 }
 
+TEST(WaylandScale, ExactOnlyWhereTheCompositorsRoundingHitsEveryDevicePixel) {
+    // The compositor puts a surface of L logical units on round(L * scale)
+    // device pixels; halves round up. Sizes of 0 are left to the client.
+    const struct {
+        int w, h, scale_120, lw, lh;
+        int surface_w, surface_h;
+        bool exact;
+    } cases[] = {
+        {1025, 768, 180, 0, 0, 683, 512, true},       // 683 * 1.5 = 1024.5 rounds up to 1025
+        {1366, 768, 210, 0, 0, 781, 439, false},      // 781 * 1.75 = 1366.75 rounds to 1367
+        {1920, 1080, 180, 1280, 0, 1280, 720, true},  // half a size told is none
+        {1920, 1080, 180, 1280, 721, 1280, 721, false},
+        {2048, 1536, 240, 1024, 767, 1024, 768, false},  // a whole scale whose height is not the one asked
+        {2048, 1537, 240, 0, 0, 1024, 769, false},       // 2 divides the width only: a viewport
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.scale_120 << "/120");
+        ScaleInputs in = Output(c.w, c.h, 1, c.lw, c.lh);
+        in.preferred_120 = c.scale_120;
+        const ScalePlan plan = PlanScale(in);
+        EXPECT_EQ(plan.surface_width, c.surface_w);
+        EXPECT_EQ(plan.surface_height, c.surface_h);
+        EXPECT_EQ(plan.exact, c.exact);
+    }
+}
+
 TEST(WaylandScale, ABufferTheScaleDoesNotDivide) {
     // 1365 device pixels at scale 2 cannot be a whole number of logical units.
     const ScalePlan viewport = PlanScale(Output(1365, 768, 2, 683, 384));

@@ -50,6 +50,14 @@ TEST_F(DisplaySettingsTest, EnumFillsCurrentModeWithinTheGivenSize) {
     EXPECT_EQ(dm.dmFields & 0x5C0000u, 0x5C0000u);
     // The panning fields lie beyond dmSize and are left alone.
     EXPECT_EQ(dm.dmPanningWidth, 0xABABABABu);
+    // A record that ends with the rate is filled; one a byte shorter is not.
+    const std::size_t rate_end = offsetof(DEVMODEA, dmDisplayFrequency) + sizeof(DWORD);
+    for (const bool filled : {true, false}) {
+        std::memset(&dm, 0xAB, sizeof dm);
+        dm.dmSize = static_cast<WORD>(filled ? rate_end : rate_end - 1);
+        ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &dm));
+        EXPECT_EQ(dm.dmPelsWidth, filled ? 1024u : 0xABABABABu) << dm.dmSize;
+    }
 
     EXPECT_FALSE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, nullptr));
     EXPECT_FALSE(EnumDisplaySettingsA("\\\\.\\DISPLAY9", ENUM_CURRENT_SETTINGS, &dm));
@@ -88,6 +96,23 @@ TEST_F(DisplaySettingsTest, UpdateRegistryChangesAndTheDriverNotifies) {
 }
 
 TEST_F(DisplaySettingsTest, MissingFieldsKeepCurrentValues) {
+    // In the smallest record that holds the fields, each field named alone.
+    const struct {
+        DWORD fields;
+        screen::DisplayMode asked;
+    } cases[] = {
+        {DM_PELSWIDTH, {640, 768, 60, 32}},
+        {DM_PELSHEIGHT, {1024, 480, 60, 32}},
+        {DM_DISPLAYFREQUENCY, {1024, 768, 85, 32}},
+        {DM_BITSPERPEL, {1024, 768, 60, 8}},
+    };
+    for (const auto& c : cases) {
+        DEVMODEA dm = Request(640, 480, 85, 8);
+        dm.dmSize = offsetof(DEVMODEA, dmICMMethod);
+        dm.dmFields = c.fields;
+        EXPECT_EQ(ChangeDisplaySettingsA(&dm, CDS_TEST), DISP_CHANGE_SUCCESSFUL);
+        EXPECT_EQ(driver.calls().back().mode, c.asked) << std::hex << c.fields;
+    }
     DEVMODEA dm = Request(640, 480, 85, 8);
     dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
     EXPECT_EQ(ChangeDisplaySettingsA(&dm, CDS_UPDATEREGISTRY), DISP_CHANGE_SUCCESSFUL);

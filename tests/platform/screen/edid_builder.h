@@ -46,6 +46,12 @@ public:
         base_[20] = digital ? 0x80 : 0x00;
         return *this;
     }
+    // An EDID 1.4 digital input naming its interface (1 DVI, 2 and 3 HDMI, 5 DisplayPort).
+    EdidBuilder& Interface(int bits) {
+        base_[19] = 4;
+        base_[20] = static_cast<std::uint8_t>(0x80 | bits);
+        return *this;
+    }
     EdidBuilder& SizeCm(int width, int height) {
         base_[21] = static_cast<std::uint8_t>(width);
         base_[22] = static_cast<std::uint8_t>(height);

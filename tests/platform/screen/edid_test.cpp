@@ -163,6 +163,8 @@ TEST(Edid, PnpLettersOutOfRangeShowAsQuestionMarks) {
     const auto r = Parse(bytes);
     ASSERT_TRUE(r.info) << r.error;
     EXPECT_EQ(r.info->pnp, "??A");
+    // The ends of the range are letters.
+    EXPECT_EQ(Parse(EdidBuilder().Pnp("AZZ").Build()).info->pnp, "AZZ");
 }
 
 TEST(Edid, BadDataGivesAReasonAndNoValues) {

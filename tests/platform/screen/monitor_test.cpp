@@ -76,8 +76,28 @@ TEST_F(AttachEdid, ConnectorFollowsTheInputWhenTheNameDoesNotTell) {
     EXPECT_EQ(vga.serial, "S1");
     EXPECT_TRUE(screen::IsAnalog(vga));
 
-    EXPECT_EQ(Attach(EdidBuilder().Digital(true).Build()).connector, ConnectorType::kDvi);
-    EXPECT_EQ(Attach(EdidBuilder().Digital(true).CeaExtension().Build()).connector, ConnectorType::kHdmi);
+    // A digital input: the interface an EDID 1.4 names, else DVI or, with a CEA block, HDMI.
+    const struct {
+        int interface;  // -1: EDID 1.3, which names none
+        bool cea;
+        ConnectorType type;
+    } inputs[] = {
+        {-1, false, ConnectorType::kDvi},       {-1, true, ConnectorType::kHdmi},
+        {1, true, ConnectorType::kDvi},         {2, false, ConnectorType::kHdmi},
+        {3, false, ConnectorType::kHdmi},       {5, false, ConnectorType::kDisplayPort},
+        {5, true, ConnectorType::kDisplayPort}, {4, false, ConnectorType::kDvi},
+        {4, true, ConnectorType::kHdmi},        {0, false, ConnectorType::kDvi},
+        {0, true, ConnectorType::kHdmi},
+    };
+    for (const auto& in : inputs) {
+        EdidBuilder b;
+        if (in.interface < 0)
+            b.Digital(true);
+        else
+            b.Interface(in.interface);
+        if (in.cea) b.CeaExtension();
+        EXPECT_EQ(Attach(b.Build()).connector, in.type) << in.interface << (in.cea ? " with CEA" : "");
+    }
     // A name that tells wins over the EDID.
     const Monitor named = Attach(EdidBuilder().Digital(false).Build(), "DP-1");
     EXPECT_EQ(named.connector, ConnectorType::kDisplayPort);
