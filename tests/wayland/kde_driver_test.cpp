@@ -14,10 +14,13 @@
 
 #include "platform/screen/compositor/compositor_driver.h"
 #include "platform/screen/devmode.h"
+#include "tests/app/app_harness.h"
+#include "tests/platform/screen/edid_builder.h"
 #include "tests/wayland/kde_standin.h"
 
 namespace {
 
+using edidtest::EdidBuilder;
 using screen::DisplayMode;
 using screen::KdeScreenDriver;
 using wltest::KdeStandIn;
@@ -34,6 +37,14 @@ std::vector<StandInOutput> TwoOutputs() {
                         1.25,
                         0,
                         0};
+    first.edid = EdidBuilder()
+                     .Pnp("DEL")
+                     .Year(2009)
+                     .Digital(true)
+                     .Timing(1280, 1024, 60, 376, 301)
+                     .Name("1908FP")
+                     .SerialText("G3")
+                     .Build();
     StandInOutput second{"DP-2", {{1920, 1080, 60000, true}}, 0, 1.0, 820, 0};
     return {first, second};
 }
@@ -179,6 +190,74 @@ TEST_F(KdeDriverTest, OnlyKdesManagementIsChosenAfterWlrootsAndGnome) {
     EXPECT_EQ(kind, screen::CompositorDriverKind::kKde);
     EXPECT_EQ(driver->Current(), (DisplayMode{1024, 768, 60, 32}));
     EXPECT_EQ(driver->TestMode({1280, 1024, 75, 32}), DISP_CHANGE_SUCCESSFUL);
+}
+
+// The wizard's own steps to "Change to Recommended Resolution" at 1024x768: the 17-inch row (its
+// label), then the button.
+constexpr char kChangeSteps[] = "click adjust; click 345,407; click change";
+
+TEST_F(KdeDriverTest, TheWizardsButtonSwitchesOnlyTheMode) {
+    Open();
+    snapshot::Options options;
+    options.driver = &driver_;
+    const app_test::Run run = app_test::Start("1024x768@60/32", kChangeSteps, "corvane-adjust", options);
+    ASSERT_EQ(run.status, 0);
+    run.session->RecordFinalState();
+    EXPECT_EQ(standin_->Requests(), (std::vector<std::string>{"mode DP-1 1280x1024@60020", "apply"}));
+    const std::vector<StandInOutput> now = standin_->Outputs();
+    EXPECT_EQ(now[0].current, 1);
+    EXPECT_EQ(now[0].scale, 1.25);
+    EXPECT_EQ(now[1].current, 0);
+    const auto state = run.WithOp("state");
+    ASSERT_EQ(state.size(), 1u);
+    EXPECT_EQ(state[0]->Int("width"), 1280);
+    EXPECT_EQ(state[0]->Int("height"), 1024);
+    EXPECT_TRUE(run.WithOp("messagebox").empty());
+}
+
+TEST_F(KdeDriverTest, AFailedReplyShowsTheFailureBox) {
+    Open();
+    standin_->SetReply(KdeStandIn::Reply::kFailed);
+    snapshot::Options options;
+    options.driver = &driver_;
+    const app_test::Run run = app_test::Start("1024x768@60/32", std::string(kChangeSteps) + "; answer ok",
+                                              "corvane-adjust", options);
+    ASSERT_EQ(run.status, 0);
+    const auto boxes = run.WithOp("messagebox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]->Str("text"), "The display driver failed the specified graphics mode.");
+    EXPECT_EQ(standin_->Outputs()[0].current, 0);
+    EXPECT_EQ(driver_.Current(), (DisplayMode{1024, 768, 60, 32}));
+}
+
+// The list reads DP-1's EDID from its output device, and KDE's order names
+// DP-2 (right of DP-1) the primary.
+TEST_F(KdeDriverTest, ListMonitorsReadsTheEdidAndKdesPrimary) {
+    std::vector<StandInOutput> outputs = TwoOutputs();
+    std::swap(outputs[0], outputs[1]);
+    standin_.reset();
+    Serve(outputs);
+    const std::string command = "WAYLAND_DISPLAY=" + standin_->SocketPath() +
+                                " DISPLAY= " CORVANE_ADJUST_PATH " --list-monitors --json 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string out;
+    char buffer[4096];
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    ASSERT_EQ(pclose(pipe), 0) << out;
+    EXPECT_EQ(out.find(R"({"name":"DP-2","connector":"DisplayPort","primary":true,)"
+                       R"("current":{"width":1920,"height":1080,"refresh":60},"edid":null)"),
+              out.find("{\"name\""))
+        << out;
+    EXPECT_NE(
+        out.find(
+            R"({"name":"DP-1","connector":"DisplayPort","primary":false,)"
+            R"("current":{"width":1024,"height":768,"refresh":60},"edid":{"input":"digital","pnp":"DEL",)"),
+        std::string::npos)
+        << out;
+    EXPECT_NE(out.find(R"("model":"1908FP","serial":"G3","year":2009,"width_mm":376,"height_mm":301,)"),
+              std::string::npos)
+        << out;
 }
 
 TEST(KdeDriver, NoCompositorIsAClearError) {
