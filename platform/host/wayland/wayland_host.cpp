@@ -59,7 +59,8 @@ struct WaylandHost::Impl {
 
     std::uint32_t target = 0;  // the global of the output the window is on
     bool configured = false;
-    int pending_width = 0;  // from the toplevel's configure, logical units
+    bool ever_configured = false;  // a first configure arrived
+    int pending_width = 0;         // from the toplevel's configure, logical units
     int pending_height = 0;
     int logical_width = 0;
     int logical_height = 0;
@@ -198,7 +199,6 @@ struct WaylandHost::Impl {
         seen = output.state;
         if (beyond_mode) screen::AnnounceDisplayChange();
         display_changed = true;
-        WarnWhenInexact();
         if (Picture()) PresentWhole();
     }
 
@@ -221,11 +221,13 @@ struct WaylandHost::Impl {
         Impl& m = *static_cast<Impl*>(data);
         xdg_surface_ack_configure(surface, serial);
         m.configured = true;
+        m.ever_configured = true;
         // A zero size leaves the size to us: the last one we had, else the output's.
         if (m.pending_width > 0 && m.pending_height > 0) {
             m.logical_width = m.pending_width;
             m.logical_height = m.pending_height;
         }
+        m.WarnWhenInexact();
         if (m.visible && m.Picture()) m.PresentWhole();
     }
 
@@ -235,7 +237,6 @@ struct WaylandHost::Impl {
         m.preferred_120 = static_cast<int>(scale);
         screen::AnnounceDisplayChange();
         m.display_changed = true;
-        m.WarnWhenInexact();
         if (m.visible && m.Picture()) m.PresentWhole();
     }
 
@@ -278,11 +279,15 @@ struct WaylandHost::Impl {
         return in;
     }
 
-    // Judged from the output's own description, which is consistent in
+    // Judged when a configure arrives: the compositor has then told the
+    // scale in effect (some tell a preferred scale of 1 first, then the real
+    // one). Judged from the output's own description, which is consistent in
     // itself, unlike a buffer and a configure that may be a change apart.
+    // Said once, and again after a change that makes exact pixels impossible
+    // once more.
     void WarnWhenInexact() {
         const wayland::Output* o = Target();
-        if (warned_inexact || !o || !o->ready) return;
+        if (!ever_configured || !o || !o->ready) return;
         const screen::DisplayMode mode = ModeOf(o->state);
         wayland::ScaleInputs in;
         in.device_width = mode.width;
@@ -292,7 +297,11 @@ struct WaylandHost::Impl {
         in.output_scale = o->state.scale;
         in.preferred_120 = preferred_120;
         in.has_viewporter = viewport != nullptr;
-        if (wayland::PlanScale(in).exact) return;
+        if (wayland::PlanScale(in).exact) {
+            warned_inexact = false;
+            return;
+        }
+        if (warned_inexact) return;
         warned_inexact = true;
         std::fprintf(
             stderr,
