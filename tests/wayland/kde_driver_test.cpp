@@ -62,9 +62,9 @@ protected:
         std::filesystem::remove_all(dir_);
     }
 
-    void Serve(const std::vector<StandInOutput>& outputs) {
+    void Serve(const std::vector<StandInOutput>& outputs, const std::vector<std::string>& order = {}) {
         std::string error;
-        standin_ = KdeStandIn::Start(outputs, dir_, &error);
+        standin_ = KdeStandIn::Start(outputs, dir_, &error, order);
         ASSERT_TRUE(standin_) << error;
     }
 
@@ -149,11 +149,14 @@ TEST_F(KdeDriverTest, FollowsChangesMadeElsewhereOnItsOutputOnly) {
     EXPECT_EQ(driver_.Current(), (DisplayMode{800, 600, 56, 32}));
 }
 
+// KDE's order puts DP-2 first, ahead of an output that is off and one that
+// lists no modes.
 TEST_F(KdeDriverTest, TakesTheFirstOutputOfKdesOrderOrTheNamedOne) {
     std::vector<StandInOutput> outputs = TwoOutputs();
-    std::swap(outputs[0], outputs[1]);
+    outputs.push_back({"HDMI-1", {{1024, 768, 60000, true}}, 0, 1.0, 0, 0, false, {}});
+    outputs.push_back({"Virtual-9", {}, -1, 1.0, 2740, 0});
     standin_.reset();
-    Serve(outputs);
+    Serve(outputs, {"DP-2", "DP-1", "Virtual-9"});
     Open();
     EXPECT_EQ(driver_.OutputName(), "DP-2");
     EXPECT_EQ(driver_.Current(), (DisplayMode{1920, 1080, 60, 32}));
@@ -161,6 +164,11 @@ TEST_F(KdeDriverTest, TakesTheFirstOutputOfKdesOrderOrTheNamedOne) {
     EXPECT_EQ(driver_.Current(), (DisplayMode{1024, 768, 60, 32}));
     ASSERT_EQ(driver_.SetMode({800, 600, 56, 32}), DISP_CHANGE_SUCCESSFUL);
     EXPECT_EQ(standin_->Requests(), (std::vector<std::string>{"mode DP-1 800x600@56250", "apply"}));
+    driver_.ActOn("HDMI-1");
+    EXPECT_EQ(driver_.TestMode({1024, 768, 60, 32}), DISP_CHANGE_FAILED) << "it is off";
+    driver_.ActOn("Virtual-9");
+    EXPECT_EQ(driver_.TestMode({1024, 768, 60, 32}), DISP_CHANGE_BADMODE) << "it lists nothing to ask for";
+    EXPECT_EQ(driver_.SetMode({1024, 768, 60, 32}), DISP_CHANGE_BADMODE);
 
     KdeScreenDriver named;
     std::string error;
@@ -230,13 +238,16 @@ TEST_F(KdeDriverTest, AFailedReplyShowsTheFailureBox) {
     EXPECT_EQ(driver_.Current(), (DisplayMode{1024, 768, 60, 32}));
 }
 
-// The list reads DP-1's EDID from its output device, and KDE's order names
-// DP-2 (right of DP-1) the primary.
+// The list reads DP-1's EDID from its output device; KDE's order names DP-2
+// (right of DP-1) the primary; the others follow by place, top to bottom,
+// then left to right, and an output that is off comes last.
 TEST_F(KdeDriverTest, ListMonitorsReadsTheEdidAndKdesPrimary) {
     std::vector<StandInOutput> outputs = TwoOutputs();
-    std::swap(outputs[0], outputs[1]);
+    outputs[0].x = 1024;
+    outputs.push_back({"HDMI-1", {{1024, 768, 60000, true}}, 0, 1.0, 0, 0, false, {}});
+    outputs.push_back({"DP-3", {{1280, 1024, 60020, true}}, 0, 1.0, 0, 768});
     standin_.reset();
-    Serve(outputs);
+    Serve(outputs, {"DP-2", "DP-3", "DP-1"});
     const std::string command = "WAYLAND_DISPLAY=" + standin_->SocketPath() +
                                 " DISPLAY= " CORVANE_ADJUST_PATH " --list-monitors --json 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
@@ -258,6 +269,21 @@ TEST_F(KdeDriverTest, ListMonitorsReadsTheEdidAndKdesPrimary) {
     EXPECT_NE(out.find(R"("model":"1908FP","serial":"G3","year":2009,"width_mm":376,"height_mm":301,)"),
               std::string::npos)
         << out;
+    EXPECT_LT(out.find(R"("name":"DP-1")"), out.find(R"("name":"DP-3")")) << out;
+    EXPECT_NE(out.find(R"({"name":"HDMI-1","connector":"HDMI","primary":false,)"
+                       R"("current":{"width":0,"height":0,"refresh":0})"),
+              std::string::npos)
+        << out;
+    EXPECT_GT(out.find(R"("name":"HDMI-1")"), out.find(R"("name":"DP-3")")) << out;
+}
+
+TEST_F(KdeDriverTest, ACompositorWithoutOutputsIsAClearError) {
+    standin_.reset();
+    Serve({});
+    KdeScreenDriver driver;
+    std::string error;
+    EXPECT_FALSE(driver.Open(standin_->SocketPath(), {}, &error));
+    EXPECT_EQ(error, "the compositor does not offer KDE output management (kde_output_management_v2)");
 }
 
 TEST(KdeDriver, NoCompositorIsAClearError) {

@@ -58,6 +58,7 @@ struct KdeStandIn::Server {
     std::vector<std::vector<wl_resource*>> devices;               // bound, per output
     std::vector<ModeResource> mode_resources;
     std::vector<std::string> requests;
+    std::vector<std::string> order;
     Reply reply = Reply::kApplied;
 
     int OutputOf(wl_resource* device) const {
@@ -245,20 +246,23 @@ void BindOrder(wl_client* client, void* data, std::uint32_t version, std::uint32
     wl_resource* r =
         wl_resource_create(client, &kde_output_order_v1_interface, static_cast<int>(version), id);
     wl_resource_set_implementation(r, &kOrderImpl, data, nullptr);
-    for (const StandInOutput& o : server->outputs) {
-        if (o.enabled) kde_output_order_v1_send_output(r, o.name.c_str());
-    }
+    for (const std::string& name : server->order) kde_output_order_v1_send_output(r, name.c_str());
     kde_output_order_v1_send_done(r);
 }
 
 }  // namespace
 
 std::unique_ptr<KdeStandIn> KdeStandIn::Start(const std::vector<StandInOutput>& outputs,
-                                              const std::string& dir, std::string* error) {
+                                              const std::string& dir, std::string* error,
+                                              const std::vector<std::string>& order) {
     std::unique_ptr<KdeStandIn> standin(new KdeStandIn);
     standin->server_ = std::make_unique<Server>();
     Server& s = *standin->server_;
     s.outputs = outputs;
+    s.order = order;
+    for (const StandInOutput& o : outputs) {
+        if (order.empty() && o.enabled) s.order.push_back(o.name);
+    }
     s.devices.resize(outputs.size());
     s.display = wl_display_create();
     standin->socket_path_ = dir + "/kde-standin";

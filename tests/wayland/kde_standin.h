@@ -27,7 +27,7 @@ struct StandInMode {
 struct StandInOutput {
     std::string name;
     std::vector<StandInMode> modes;
-    int current = 0;  // index into modes
+    int current = 0;  // index into modes; -1: none; -1: none
     double scale = 1.0;
     int x = 0;
     int y = 0;
@@ -39,10 +39,12 @@ class KdeStandIn {
 public:
     enum class Reply { kApplied, kFailed, kSilent };
 
-    // Serves `outputs` (in that order as KDE's output order) on a socket in
-    // `dir`. Null with `error` set when it cannot.
+    // Serves `outputs` on a socket in `dir`, KDE's output order naming them
+    // as `order` does (empty: every enabled output in turn). Null with
+    // `error` set when it cannot.
     static std::unique_ptr<KdeStandIn> Start(const std::vector<StandInOutput>& outputs,
-                                             const std::string& dir, std::string* error);
+                                             const std::string& dir, std::string* error,
+                                             const std::vector<std::string>& order = {});
     ~KdeStandIn();
     KdeStandIn(const KdeStandIn&) = delete;
     KdeStandIn& operator=(const KdeStandIn&) = delete;
