@@ -234,6 +234,7 @@ TEST_F(WlrDriverTest, TheCompositorGoingAwayIsReportedOnce) {
     EXPECT_EQ(gone, 1);
     EXPECT_EQ(driver.TestMode({1280, 1024, 60, 32}), DISP_CHANGE_FAILED);
     EXPECT_EQ(driver.SetMode({1280, 1024, 60, 32}), DISP_CHANGE_FAILED);
+    EXPECT_EQ(driver.LastError(), "the compositor went away");
     EXPECT_EQ(driver.Current(), before);
     EXPECT_EQ(gone, 1);
 }
@@ -249,6 +250,7 @@ TEST_F(WlrDriverTest, ACompositorThatStopsAnsweringTimesOut) {
     kill(sway->Pid(), SIGCONT);
     EXPECT_EQ(tested, DISP_CHANGE_FAILED);
     EXPECT_EQ(set, DISP_CHANGE_FAILED);
+    EXPECT_EQ(driver.LastError(), "the compositor does not answer");
     EXPECT_FALSE(offered);
     EXPECT_TRUE(WlrScreenDriver::Offered(sway->WaylandSocketPath()));
     // Once it answers again, so does the driver.

@@ -2,30 +2,26 @@
 
 #include <kde-output-device-v2-client-protocol.h>
 #include <kde-output-management-v2-client-protocol.h>
-#include <poll.h>
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <cstring>
+#include <functional>
 
 #include "platform/screen/compositor_modes.h"
 #include "platform/screen/devmode.h"
 #include "platform/screen/kde/kde_outputs.h"
+#include "platform/wayland_dispatch.h"
 
 namespace screen {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr std::uint32_t kManagementVersion = 1;  // configurations with mode, apply, applied, failed
-constexpr int kDefaultReplyTimeoutMs = 3000;
 
 }  // namespace
 
 struct KdeScreenDriver::Impl {
-    KdeScreenDriver* owner = nullptr;
+    KdeScreenDriver* owner;
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     kde_output_management_v2* management = nullptr;
@@ -34,12 +30,11 @@ struct KdeScreenDriver::Impl {
     bool check_mode = false;
     std::string output_name;
     DisplayMode last_known;
-    DisplayMode last_notified;
-    int reply_timeout_ms = kDefaultReplyTimeoutMs;
 
     enum class Outcome { kWaiting, kApplied, kFailed };
     Outcome outcome = Outcome::kWaiting;
 
+    explicit Impl(KdeScreenDriver* driver) : owner(driver) {}
     ~Impl() { Close(); }
 
     void Close() {
@@ -54,50 +49,14 @@ struct KdeScreenDriver::Impl {
 
     const kde::Device* Target() const { return outputs.Find(output_name); }
 
-    // The connection failed between prepare_read and read_events.
-    void GoneWhileReading() {
-        gone = true;
-        wl_display_cancel_read(display);
-    }
-
     // Reads and dispatches what arrives until `done` holds, the time is up or
     // the connection fails. Never blocks longer than `timeout_ms`.
-    template <typename Done>
-    bool DispatchUntil(Done done, int timeout_ms) {
+    bool DispatchUntil(const std::function<bool()>& done, int timeout_ms) {
         if (!display || gone) return false;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-        for (;;) {
-            if (wl_display_dispatch_pending(display) < 0) {
-                gone = true;
-                return false;
-            }
-            if (done()) return true;
-            if (wl_display_prepare_read(display) != 0) continue;
-            if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-                GoneWhileReading();
-                return false;
-            }
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0) {
-                wl_display_cancel_read(display);
-                return false;
-            }
-            pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-            const int ready = poll(&fd, 1, static_cast<int>(left));
-            if (ready <= 0) {
-                wl_display_cancel_read(display);
-                if (ready < 0 && errno != EINTR) {
-                    gone = true;
-                    return false;
-                }
-                continue;
-            }
-            if (wl_display_read_events(display) < 0) {
-                gone = true;
-                return false;
-            }
-        }
+        const platform::Dispatched got =
+            platform::DispatchUntil(display, platform::DeadlineAfter(timeout_ms), done);
+        if (got == platform::Dispatched::kFailed) gone = true;
+        return got == platform::Dispatched::kReady;
     }
 
     bool Sync() {
@@ -106,7 +65,7 @@ struct KdeScreenDriver::Impl {
         static const wl_callback_listener listener = {
             [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
         wl_callback_add_listener(callback, &listener, &synced);
-        const bool ok = DispatchUntil([&] { return synced; }, reply_timeout_ms);
+        const bool ok = DispatchUntil([&] { return synced; }, owner->ReplyTimeoutMs());
         wl_callback_destroy(callback);
         return ok;
     }
@@ -120,21 +79,26 @@ struct KdeScreenDriver::Impl {
         const DisplayMode now = device->Mode();
         if (now.width <= 0) return;
         last_known = now;
-        if (now == last_notified) return;
-        last_notified = now;
-        owner->NotifyChanged(now);
+        owner->Announce(now);
     }
 
     // The listed mode the request names, or null with `code` set.
     const kde::DeviceMode* Choose(const DisplayMode& request, int* code) const {
-        *code = DISP_CHANGE_FAILED;
         const kde::Device* device = Target();
-        if (!display || gone || !device || !device->enabled) return nullptr;
+        if (!display || gone) {
+            *code = owner->Fail(DISP_CHANGE_FAILED, "the compositor went away");
+            return nullptr;
+        }
+        if (!device || !device->enabled) {
+            *code = owner->Fail(DISP_CHANGE_FAILED, "the output " + output_name + " is off or gone");
+            return nullptr;
+        }
         const std::vector<CompositorMode> modes = device->Modes();
         const ModeChoice choice = ChooseMode(modes, request);
         // Only listed modes can be asked for: the protocol has no custom ones.
         if (choice.kind != ModeChoice::kListed) {
-            *code = DISP_CHANGE_BADMODE;
+            *code =
+                owner->Fail(DISP_CHANGE_BADMODE, "the output " + output_name + " does not list that mode");
             return nullptr;
         }
         *code = DISP_CHANGE_SUCCESSFUL;
@@ -168,9 +132,9 @@ struct KdeScreenDriver::Impl {
 // One configuration with the target's listed mode and nothing else, applied;
 // the answer is awaited for a bounded time.
 int KdeScreenDriver::Impl::Apply(const DisplayMode& request) {
-    if (!display || gone || !management) return DISP_CHANGE_FAILED;
+    if (!display || gone || !management) return owner->Fail(DISP_CHANGE_FAILED, "the compositor went away");
     // Catch up first, so the mode asked for is one the compositor still lists.
-    if (!Sync()) return DISP_CHANGE_FAILED;
+    if (!Sync()) return owner->Fail(DISP_CHANGE_FAILED, "the compositor does not answer");
     int code = DISP_CHANGE_FAILED;
     const kde::DeviceMode* mode = Choose(request, &code);
     if (!mode) return code;
@@ -180,44 +144,40 @@ int KdeScreenDriver::Impl::Apply(const DisplayMode& request) {
     kde_output_configuration_v2_add_listener(config, &kConfigListener, this);
     kde_output_configuration_v2_mode(config, Target()->proxy, mode->proxy);
     kde_output_configuration_v2_apply(config);
-    DispatchUntil([&] { return outcome != Outcome::kWaiting; }, reply_timeout_ms);
+    DispatchUntil([&] { return outcome != Outcome::kWaiting; }, owner->ReplyTimeoutMs());
     kde_output_configuration_v2_destroy(config);
     if (display && !gone) wl_display_flush(display);
 
-    if (outcome != Outcome::kApplied) return DISP_CHANGE_FAILED;
+    if (outcome == Outcome::kFailed)
+        return owner->Fail(DISP_CHANGE_FAILED, "the compositor refused the mode");
+    if (outcome != Outcome::kApplied)
+        return owner->Fail(DISP_CHANGE_FAILED, "the compositor did not answer in time");
     // The new state follows the answer; read it before reporting success.
     Sync();
     return DISP_CHANGE_SUCCESSFUL;
 }
 
-KdeScreenDriver::KdeScreenDriver() : impl_(std::make_unique<Impl>()) {
-    impl_->owner = this;
-}
+KdeScreenDriver::KdeScreenDriver() : impl_(std::make_unique<Impl>(this)) {}
 
 KdeScreenDriver::~KdeScreenDriver() = default;
 
 bool KdeScreenDriver::Open(const std::string& display_name, const std::string& output, std::string* error) {
-    auto fresh = std::make_unique<Impl>();
-    fresh->owner = this;
-    fresh->reply_timeout_ms = impl_->reply_timeout_ms;
-    impl_ = std::move(fresh);
-    Impl& d = *impl_;
-    const auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        d.Close();
-        return false;
-    };
+    Impl& d = BeginOpen(impl_, this);
+    const auto fail = [&](std::string why) { return FailOpen(impl_, this, std::move(why), error); };
     d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
     if (!d.display) return fail("cannot connect to the Wayland compositor");
     d.outputs.SetChangedCallback([&d] { d.check_mode = true; });
     d.registry = wl_display_get_registry(d.display);
     wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
-    if (!d.Sync()) return fail("the Wayland compositor does not answer");
+    if (!d.Sync()) {
+        return fail(d.gone ? "the connection to the Wayland compositor broke"
+                           : "the Wayland compositor does not answer");
+    }
     if (!d.management || !d.outputs.Offered()) {
         return fail("the compositor does not offer KDE output management (kde_output_management_v2)");
     }
     // Each device, then its modes' own events, complete with a done.
-    if (!d.DispatchUntil([&] { return d.outputs.AllDescribed(); }, d.reply_timeout_ms) || !d.Sync()) {
+    if (!d.DispatchUntil([&] { return d.outputs.AllDescribed(); }, ReplyTimeoutMs()) || !d.Sync()) {
         return fail("the compositor did not describe its outputs");
     }
     if (!output.empty()) {
@@ -238,7 +198,7 @@ bool KdeScreenDriver::Open(const std::string& display_name, const std::string& o
         if (d.output_name.empty()) return fail("the compositor has no enabled output");
     }
     d.last_known = d.Target()->Mode();
-    d.last_notified = d.last_known;
+    TakeAsAnnounced(d.last_known);
     d.check_mode = false;
     return true;
 }
@@ -255,7 +215,7 @@ void KdeScreenDriver::ActOn(const std::string& output) {
         const DisplayMode now = device->Mode();
         if (now.width > 0) d.last_known = now;
     }
-    d.last_notified = d.last_known;
+    TakeAsAnnounced(d.last_known);
 }
 
 DisplayMode KdeScreenDriver::Current() const {
@@ -269,12 +229,14 @@ DisplayMode KdeScreenDriver::Current() const {
 int KdeScreenDriver::TestMode(const DisplayMode& mode) {
     int code = DISP_CHANGE_FAILED;
     impl_->Choose(mode, &code);
+    ReportGoneOnce(impl_->gone);
     return code;
 }
 
 int KdeScreenDriver::SetMode(const DisplayMode& mode) {
     const int result = impl_->Apply(mode);
     impl_->AnnounceIfChanged();
+    ReportGoneOnce(impl_->gone);
     return result;
 }
 
@@ -284,32 +246,13 @@ int KdeScreenDriver::ConnectionFd() const {
 
 void KdeScreenDriver::ProcessPendingEvents() {
     Impl& d = *impl_;
-    if (d.display && !d.gone) {
-        // Read whatever is waiting on the socket without blocking.
-        if (wl_display_prepare_read(d.display) == 0) {
-            pollfd fd{wl_display_get_fd(d.display), POLLIN, 0};
-            if (poll(&fd, 1, 0) > 0) {
-                if ((fd.revents & (POLLHUP | POLLERR)) && !(fd.revents & POLLIN)) {
-                    d.GoneWhileReading();
-                } else if (wl_display_read_events(d.display) < 0) {
-                    d.gone = true;
-                }
-            } else {
-                wl_display_cancel_read(d.display);
-            }
-        }
-        if (!d.gone && wl_display_dispatch_pending(d.display) < 0) d.gone = true;
-        if (!d.gone) wl_display_flush(d.display);
-    }
+    if (d.display && !d.gone && !platform::DispatchWaiting(d.display)) d.gone = true;
     d.AnnounceIfChanged();
+    ReportGoneOnce(d.gone);
 }
 
 bool KdeScreenDriver::ServerGone() const {
     return impl_->gone;
-}
-
-void KdeScreenDriver::SetReplyTimeout(int milliseconds) {
-    impl_->reply_timeout_ms = std::max(0, milliseconds);
 }
 
 }  // namespace screen

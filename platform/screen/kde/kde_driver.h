@@ -9,7 +9,6 @@
 // transform and every other output stay as they are.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,9 +46,6 @@ public:
     int ConnectionFd() const override;
     void ProcessPendingEvents() override;
     bool ServerGone() const override;
-
-    // How long a change may wait for the compositor's answer.
-    void SetReplyTimeout(int milliseconds);
 
 private:
     struct Impl;
