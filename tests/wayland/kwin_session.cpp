@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <kde-output-device-v2-client-protocol.h>
 #include <kde-output-management-v2-client-protocol.h>
+#include <poll.h>
 #include <sys/prctl.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "platform/screen/kde/kde_outputs.h"
 #include "tests/e2e/picture_wait.h"
@@ -108,6 +110,56 @@ struct KWinSession::Client {
     }
 };
 
+// A fake pointer held by a child process as the test user from KWin's start
+// to the test's end: a seat whose pointer comes and goes with each click
+// would lose clicks sent before the program bound the new one. It clicks
+// at the logical positions the test writes ("X Y\n"), answering each.
+struct KWinSession::Pointer {
+    int commands[2] = {-1, -1};
+    int answers[2] = {-1, -1};
+    std::thread thread;
+
+    ~Pointer() {
+        for (int fd : {commands[0], commands[1], answers[0], answers[1]}) {
+            if (fd >= 0) close(fd);
+        }
+        if (thread.joinable()) thread.join();
+    }
+
+    bool Answered() const {
+        pollfd fd{answers[0], POLLIN, 0};
+        char answer = 0;
+        return poll(&fd, 1, 10000) > 0 && read(answers[0], &answer, 1) == 1 && answer == 'k';
+    }
+
+    // In the child: the ends it does not use close, so that the test
+    // closing its end of `commands` ends the loop.
+    int Serve(const std::string& socket) {
+        close(commands[1]);
+        close(answers[0]);
+        const int in = commands[0];
+        const int out = answers[1];
+        // KWin reads who a client is from /proc, which a process that
+        // changed its user hides until it says otherwise.
+        prctl(PR_SET_DUMPABLE, 1);
+        Client pointer;
+        const std::string why = pointer.Connect(socket, true);
+        if (write(out, why.empty() ? "k" : "e", 1) != 1 || !why.empty()) return 1;
+        FILE* commands = fdopen(in, "r");
+        double x = 0;
+        double y = 0;
+        while (commands && std::fscanf(commands, "%lf %lf", &x, &y) == 2) {
+            org_kde_kwin_fake_input_pointer_motion_absolute(pointer.input, wl_fixed_from_double(x),
+                                                            wl_fixed_from_double(y));
+            org_kde_kwin_fake_input_button(pointer.input, kLeftButton, 1);
+            org_kde_kwin_fake_input_button(pointer.input, kLeftButton, 0);
+            const bool ok = wl_display_roundtrip(pointer.display) >= 0;
+            if (write(out, ok ? "k" : "e", 1) != 1 || !ok) return 2;
+        }
+        return 0;
+    }
+};
+
 void KWinSession::SetUp() {
     if (!KWinCompositor::Installed()) GTEST_SKIP() << "kwin_wayland is not installed";
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -121,6 +173,7 @@ void KWinSession::SetUp() {
 
 void KWinSession::TearDown() {
     if (program_) program_->Stop(500);
+    pointer_.reset();
     client_.reset();
     kwin_.reset();
     if (!HasFailure()) std::filesystem::remove_all(dir_);
@@ -135,6 +188,18 @@ void KWinSession::StartKWin(const KWinOptions& options) {
     ASSERT_FALSE(adjust_.empty()) << error;
     client_ = std::make_shared<Client>();
     EXPECT_EQ(client_->Connect(kwin_->WaylandSocketPath(), false), "");
+    pointer_ = std::make_shared<Pointer>();
+    Pointer& p = *pointer_;
+    ASSERT_EQ(pipe2(p.commands, O_CLOEXEC), 0);
+    ASSERT_EQ(pipe2(p.answers, O_CLOEXEC), 0);
+    p.thread = std::thread([&p, user = kwin_->User(), socket = kwin_->WaylandSocketPath()] {
+        RunAsUser(
+            user, [&] { return p.Serve(socket); }, 3600000);
+    });
+    ASSERT_TRUE(p.Answered()) << "no fake pointer in KWin";
+    // The child has its own copies now.
+    close(std::exchange(p.commands[0], -1));
+    close(std::exchange(p.answers[1], -1));
 }
 
 void KWinSession::StartProgram(const std::vector<std::string>& args) {
@@ -237,29 +302,15 @@ e2e::Snapshot KWinSession::Expect(const std::string& steps) {
 
 void KWinSession::Click(std::optional<e2e::Point> at) {
     ASSERT_TRUE(at) << "nothing to click";
+    ASSERT_TRUE(pointer_) << "no pointer";
     const screen::kde::Device* device = client_->Device("Virtual-0");
     ASSERT_TRUE(device);
     // Fake input moves in the desktop's logical pixels.
     const double scale = wl_fixed_to_double(device->scale_fixed);
-    const double x = device->x + (at->x + 0.5) / scale;
-    const double y = device->y + (at->y + 0.5) / scale;
-    const std::string socket = kwin_->WaylandSocketPath();
-    const int status = RunAsUser(kwin_->User(), [&] {
-        // KWin reads who a client is from /proc, which a process that
-        // changed its user hides until it says otherwise.
-        prctl(PR_SET_DUMPABLE, 1);
-        Client clicker;
-        if (const std::string why = clicker.Connect(socket, true); !why.empty()) {
-            std::fprintf(stderr, "fake input: %s\n", why.c_str());
-            return 1;
-        }
-        org_kde_kwin_fake_input_pointer_motion_absolute(clicker.input, wl_fixed_from_double(x),
-                                                        wl_fixed_from_double(y));
-        org_kde_kwin_fake_input_button(clicker.input, kLeftButton, 1);
-        org_kde_kwin_fake_input_button(clicker.input, kLeftButton, 0);
-        return wl_display_roundtrip(clicker.display) >= 0 ? 0 : 2;
-    });
-    ASSERT_EQ(status, 0) << "the click did not reach KWin";
+    const std::string line = std::to_string(device->x + (at->x + 0.5) / scale) + " " +
+                             std::to_string(device->y + (at->y + 0.5) / scale) + "\n";
+    ASSERT_EQ(write(pointer_->commands[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ASSERT_TRUE(pointer_->Answered()) << "the click did not reach KWin";
 }
 
 void KWinSession::ClickButton(const e2e::Snapshot& reference, const std::string& name) {

@@ -54,6 +54,8 @@ protected:
 private:
     struct Client;
     std::shared_ptr<Client> client_;
+    struct Pointer;
+    std::shared_ptr<Pointer> pointer_;
 };
 
 }  // namespace wltest
