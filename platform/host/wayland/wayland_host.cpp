@@ -60,8 +60,7 @@ struct WaylandHost::Impl {
 
     std::uint32_t target = 0;  // the global of the output the window is on
     bool configured = false;
-    bool ever_configured = false;  // a first configure arrived
-    int pending_width = 0;         // from the toplevel's configure, logical units
+    int pending_width = 0;  // from the toplevel's configure, logical units
     int pending_height = 0;
     int logical_width = 0;
     int logical_height = 0;
@@ -222,7 +221,6 @@ struct WaylandHost::Impl {
         Impl& m = *static_cast<Impl*>(data);
         xdg_surface_ack_configure(surface, serial);
         m.configured = true;
-        m.ever_configured = true;
         // A zero size leaves the size to us: the last one we had, else the output's.
         if (m.pending_width > 0 && m.pending_height > 0) {
             m.logical_width = m.pending_width;
@@ -288,7 +286,7 @@ struct WaylandHost::Impl {
     // once more.
     void WarnWhenInexact() {
         const wayland::Output* o = Target();
-        if (!ever_configured || !o || !o->ready) return;
+        if (!o || !o->ready) return;
         const screen::DisplayMode mode = ModeOf(o->state);
         wayland::ScaleInputs in;
         in.device_width = mode.width;
@@ -494,9 +492,7 @@ bool WaylandHost::Open(const std::string& program, const std::string& output_nam
         const screen::DisplayMode mode = ModeOf(m.seen);
         m.buffers->Prepare(mode.width, mode.height);
     }
-    if (!m.MakeWindow(error)) return false;
-    m.WarnWhenInexact();
-    return true;
+    return m.MakeWindow(error);
 }
 
 bool WaylandHost::Connected() const {
