@@ -116,7 +116,7 @@ TEST_F(KWinChanges, UnofferedRecommendedModeIsNotSupported) {
     ASSERT_TRUE(ScreenBecomes(chosen.image, "chart-row"));
     ClickButton(chosen, "change");
     EXPECT_TRUE(ScreenBecomes(refused.image, "refused"));
-    EXPECT_EQ(program_->Stderr().find("does not offer"), std::string::npos) << program_->Stderr();
+    // Nothing about protocols the compositor lacks, nor anything else.
     EXPECT_EQ(program_->Stderr(), "");
 }
 
