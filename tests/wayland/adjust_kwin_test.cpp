@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/e2e/picture_wait.h"
 #include "tests/wayland/kwin_session.h"
 
 namespace wltest {
@@ -139,6 +140,11 @@ TEST_F(KWinChanges, ListNamesThePrimaryFromKdesOrder) {
     EXPECT_NE(after.out.find(R"({"name":"Virtual-0","connector":"unknown","primary":false,)"),
               std::string::npos)
         << after.out;
+    // The wizard takes the primary when no monitor is named.
+    StartProgram();
+    const e2e::Snapshot welcome = Expect("");
+    EXPECT_TRUE(e2e::PictureBecomes([&] { return Capture("Virtual-1"); }, welcome.image, dir_,
+                                    "welcome-on-primary", "Virtual-1"));
 }
 
 TEST_F(KWinChanges, KilledCompositorEndsTheProgramWithinASecond) {
