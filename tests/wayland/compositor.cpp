@@ -211,6 +211,38 @@ std::string Compositor::Log() const {
     return main_->Stdout() + main_->Stderr();
 }
 
+std::string Compositor::StartSessionBus(std::string* error) {
+    const std::string& dir = runtime_dir_;
+    // The standard session policy, also admitting the test's own uid (the
+    // session bus otherwise admits only its owner).
+    std::string config =
+        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+        "<busconfig>\n"
+        "  <include>/usr/share/dbus-1/session.conf</include>\n";
+    if (user_.uid != geteuid()) {
+        config +=
+            "  <policy context=\"default\"><allow user=\"" + std::to_string(geteuid()) + "\"/></policy>\n";
+    }
+    config += "</busconfig>\n";
+    if (!WriteFile(dir + "/bus.conf", config, error)) return {};
+    // Ready once it prints its address: it listens then.
+    std::string address;
+    std::unique_ptr<Process> bus = Process::StartAndReadLine(
+        {{"dbus-daemon", "--config-file=" + dir + "/bus.conf", "--nofork", "--nopidfile",
+          "--address=unix:path=" + dir + "/bus"},
+         ClientEnv(),
+         dir,
+         dir,
+         -1,
+         &user_},
+        [](int fd) { return std::vector<std::string>{"--print-address=" + std::to_string(fd)}; },
+        kStartTimeoutMs, &address, error);
+    if (!bus) return {};
+    helpers_.push_back(std::move(bus));
+    return address;
+}
+
 // ---- sway ----
 
 bool SwayCompositor::Installed() {
@@ -312,32 +344,8 @@ std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error, in
     mutter->xvfb_ = xtest::XvfbServer::Start(error, monitors > 1 ? "2560x1200x24" : "1600x1200x24");
     if (!mutter->xvfb_) return nullptr;
 
-    // The session bus: the standard session policy, also admitting the
-    // test's own uid (the session bus otherwise admits only its owner).
-    std::string config =
-        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-        "<busconfig>\n"
-        "  <include>/usr/share/dbus-1/session.conf</include>\n";
-    if (mutter->user_.uid != geteuid()) {
-        config +=
-            "  <policy context=\"default\"><allow user=\"" + std::to_string(geteuid()) + "\"/></policy>\n";
-    }
-    config += "</busconfig>\n";
-    if (!WriteFile(dir + "/bus.conf", config, error)) return nullptr;
-    // Ready once it prints its address: it listens then.
-    std::unique_ptr<Process> bus = Process::StartAndReadLine(
-        {{"dbus-daemon", "--config-file=" + dir + "/bus.conf", "--nofork", "--nopidfile",
-          "--address=unix:path=" + dir + "/bus"},
-         mutter->ClientEnv(),
-         dir,
-         dir,
-         -1,
-         &mutter->user_},
-        [](int fd) { return std::vector<std::string>{"--print-address=" + std::to_string(fd)}; },
-        kStartTimeoutMs, &mutter->bus_address_, error);
-    if (!bus) return nullptr;
-    mutter->helpers_.push_back(std::move(bus));
+    mutter->bus_address_ = mutter->StartSessionBus(error);
+    if (mutter->bus_address_.empty()) return nullptr;
 
     // mutter keeps monitors.xml here when a change is made persistent.
     const std::string config_dir = dir + "/config";
@@ -397,6 +405,71 @@ RunResult MutterCompositor::CallDisplayConfig(const std::string& method,
                                      "org.gnome.Mutter.DisplayConfig." + method};
     argv.insert(argv.end(), args.begin(), args.end());
     return Run(argv, {}, 10000);
+}
+
+}  // namespace wltest
+
+namespace wltest {
+
+// ---- KWin ----
+
+bool KWinCompositor::Installed() {
+    return fs::exists(kInstalledKWin) && xtest::ProgramInstalled("dbus-daemon");
+}
+
+std::unique_ptr<KWinCompositor> KWinCompositor::Start(std::string* error, const KWinOptions& options) {
+    std::unique_ptr<KWinCompositor> kwin(new KWinCompositor);
+    if (!kwin->MakeRuntimeDir(error)) return nullptr;
+    const std::string& dir = kwin->runtime_dir_;
+    // The installed binary carries file capabilities, which a container
+    // refuses to exec; a plain copy has none.
+    const std::string copy = dir + "/kwin_wayland";
+    std::error_code ec;
+    if (!fs::copy_file(kInstalledKWin, copy, fs::copy_options::overwrite_existing, ec)) {
+        if (error) *error = "cannot copy " + std::string(kInstalledKWin) + ": " + ec.message();
+        return nullptr;
+    }
+    chmod(copy.c_str(), 0755);
+    kwin->bus_address_ = kwin->StartSessionBus(error);
+    if (kwin->bus_address_.empty()) return nullptr;
+    const std::string config_dir = dir + "/config";
+    if (mkdir(config_dir.c_str(), 0700) != 0 ||
+        chown(config_dir.c_str(), kwin->user_.uid, kwin->user_.gid) != 0) {
+        if (error) *error = "cannot create " + config_dir;
+        return nullptr;
+    }
+    const std::string display_name = "wayland-kwin";
+    std::vector<std::string> argv = {copy,
+                                     "--socket",
+                                     display_name,
+                                     "--virtual",
+                                     "--no-lockscreen",
+                                     "--width",
+                                     std::to_string(options.width),
+                                     "--height",
+                                     std::to_string(options.height),
+                                     "--output-count",
+                                     std::to_string(options.outputs)};
+    if (!options.scale.empty()) {
+        argv.push_back("--scale");
+        argv.push_back(options.scale);
+    }
+    // The test's own clients may take screenshots and fake input.
+    const Env env = kwin->ClientEnv({{"KWIN_SCREENSHOT_NO_PERMISSION_CHECKS", "1"},
+                                     {"KWIN_WAYLAND_NO_PERMISSION_CHECKS", "1"},
+                                     {"XDG_CONFIG_HOME", config_dir},
+                                     {"WAYLAND_DISPLAY", ""}});
+    kwin->main_ = Process::Start({argv, env, dir, dir, -1, &kwin->user_}, error);
+    if (!kwin->main_) return nullptr;
+    KWinCompositor* raw = kwin.get();
+    const bool ready = harness::WaitFor([&] { return fs::exists(dir + "/" + display_name); },
+                                        [raw] { return raw->Running(); }, kStartTimeoutMs);
+    if (!ready) {
+        if (error) *error = "kwin_wayland did not start: " + Tail(kwin->Log());
+        return nullptr;
+    }
+    kwin->wayland_display_ = display_name;
+    return kwin;
 }
 
 }  // namespace wltest

@@ -93,6 +93,10 @@ public:
 protected:
     Compositor() = default;
     bool MakeRuntimeDir(std::string* error);
+    // A session bus in the runtime directory that also admits the test's
+    // own uid, stopped with the compositor; its address, or empty with
+    // `error` set.
+    std::string StartSessionBus(std::string* error);
     // Stops the compositor, then its helpers; safe to call twice.
     void StopAll();
 
@@ -152,6 +156,29 @@ public:
 private:
     MutterCompositor() = default;
     std::unique_ptr<xtest::XvfbServer> xvfb_;
+    std::string bus_address_;
+};
+
+struct KWinOptions {
+    int width = 1280;  // each output's size in logical pixels
+    int height = 800;
+    std::string scale;  // empty: 1
+    int outputs = 1;
+};
+
+// KDE Plasma's compositor on its virtual backend (outputs Virtual-0..), with
+// the lock screen off, on its own session bus. The test's own clients may use
+// its ScreenShot2 D-Bus interface and its fake input protocol.
+class KWinCompositor final : public Compositor {
+public:
+    static constexpr const char* kInstalledKWin = "/usr/bin/kwin_wayland";
+    static bool Installed();
+    static std::unique_ptr<KWinCompositor> Start(std::string* error, const KWinOptions& options = {});
+
+    std::string BusAddress() const override { return bus_address_; }
+
+private:
+    KWinCompositor() = default;
     std::string bus_address_;
 };
 

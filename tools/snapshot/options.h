@@ -23,6 +23,9 @@ struct Options {
     std::optional<std::vector<screen::DisplayMode>> accept;  // unset: every mode, every depth
     std::vector<int> reject{-2};
     std::optional<int> fail_apply;  // every set fails with this code after its test passed
+    // Tests: a real driver (which outlives the session) in place of the
+    // simulated one; `mode`, `accept`, `reject` and `fail_apply` then go unused.
+    screen::ScreenDriver* driver = nullptr;
     std::vector<Step> steps;
     std::string png;
     std::string trace;

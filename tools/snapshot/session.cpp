@@ -42,7 +42,7 @@ Session::Session(Options options) : options_(std::move(options)), driver_(option
     if (options_.accept) driver_.SetAccepted(*options_.accept);
     driver_.SetRejectCodes(options_.reject);
     driver_.SetApplyFailure(options_.fail_apply);
-    screen::SetDriver(&driver_);
+    screen::SetDriver(options_.driver ? options_.driver : &driver_);
     RegisterAppResources();
     CMainFrame::SetTrace(&trace_);
     screen::SetSettingsObserver([this](const screen::SettingsCall& call) {

@@ -199,7 +199,6 @@ struct WaylandHost::Impl {
         seen = output.state;
         if (beyond_mode) screen::AnnounceDisplayChange();
         display_changed = true;
-        WarnWhenInexact();
         if (Picture()) PresentWhole();
     }
 
@@ -227,6 +226,7 @@ struct WaylandHost::Impl {
             m.logical_width = m.pending_width;
             m.logical_height = m.pending_height;
         }
+        m.WarnWhenInexact();
         if (m.visible && m.Picture()) m.PresentWhole();
     }
 
@@ -236,7 +236,6 @@ struct WaylandHost::Impl {
         m.preferred_120 = static_cast<int>(scale);
         screen::AnnounceDisplayChange();
         m.display_changed = true;
-        m.WarnWhenInexact();
         if (m.visible && m.Picture()) m.PresentWhole();
     }
 
@@ -279,11 +278,15 @@ struct WaylandHost::Impl {
         return in;
     }
 
-    // Judged from the output's own description, which is consistent in
+    // Judged when a configure arrives: the compositor has then told the
+    // scale in effect (some tell a preferred scale of 1 first, then the real
+    // one). Judged from the output's own description, which is consistent in
     // itself, unlike a buffer and a configure that may be a change apart.
+    // Said once, and again after a change that makes exact pixels impossible
+    // once more.
     void WarnWhenInexact() {
         const wayland::Output* o = Target();
-        if (warned_inexact || !o || !o->ready) return;
+        if (!o || !o->ready) return;
         const screen::DisplayMode mode = ModeOf(o->state);
         wayland::ScaleInputs in;
         in.device_width = mode.width;
@@ -293,7 +296,11 @@ struct WaylandHost::Impl {
         in.output_scale = o->state.scale;
         in.preferred_120 = preferred_120;
         in.has_viewporter = viewport != nullptr;
-        if (wayland::PlanScale(in).exact) return;
+        if (wayland::PlanScale(in).exact) {
+            warned_inexact = false;
+            return;
+        }
+        if (warned_inexact) return;
         warned_inexact = true;
         std::fprintf(
             stderr,
@@ -485,9 +492,7 @@ bool WaylandHost::Open(const std::string& program, const std::string& output_nam
         const screen::DisplayMode mode = ModeOf(m.seen);
         m.buffers->Prepare(mode.width, mode.height);
     }
-    if (!m.MakeWindow(error)) return false;
-    m.WarnWhenInexact();
-    return true;
+    return m.MakeWindow(error);
 }
 
 bool WaylandHost::Connected() const {

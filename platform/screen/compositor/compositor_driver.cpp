@@ -1,6 +1,7 @@
 #include "platform/screen/compositor/compositor_driver.h"
 
 #include "platform/screen/gnome/gnome_driver.h"
+#include "platform/screen/kde/kde_driver.h"
 #include "platform/screen/wayland/readonly_driver.h"
 #include "platform/screen/wlr/wlr_driver.h"
 
@@ -12,6 +13,8 @@ const char* KindName(CompositorDriverKind kind) {
             return "wlr-output-management";
         case CompositorDriverKind::kGnome:
             return "GNOME DisplayConfig";
+        case CompositorDriverKind::kKde:
+            return "KDE output management";
         case CompositorDriverKind::kReadOnly:
             return "read-only";
     }
@@ -34,6 +37,10 @@ std::unique_ptr<EventScreenDriver> OpenCompositorScreenDriver(const std::string&
             if (kind) *kind = CompositorDriverKind::kGnome;
             return driver;
         }
+    }
+    if (auto driver = std::make_unique<KdeScreenDriver>(); driver->Open(wayland_display, output, error)) {
+        if (kind) *kind = CompositorDriverKind::kKde;
+        return driver;
     }
     auto driver = std::make_unique<WaylandReadOnlyScreenDriver>();
     if (!driver->Open(wayland_display, output, error)) return nullptr;

@@ -74,8 +74,8 @@ WaylandReadOnlyScreenDriver::WaylandReadOnlyScreenDriver() : impl_(std::make_uni
 WaylandReadOnlyScreenDriver::~WaylandReadOnlyScreenDriver() = default;
 
 const char* WaylandReadOnlyScreenDriver::MissingLine() {
-    return "this compositor offers neither wlr-output-management nor GNOME's DisplayConfig, so the mode "
-           "cannot be changed from here; change it in the desktop's display settings";
+    return "this compositor offers none of wlr-output-management, GNOME's DisplayConfig and KDE's output "
+           "management, so the mode cannot be changed from here; change it in the desktop's display settings";
 }
 
 bool WaylandReadOnlyScreenDriver::Open(const std::string& display_name, const std::string& output,

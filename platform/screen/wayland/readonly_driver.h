@@ -1,5 +1,5 @@
-// The screen driver for compositors that let no client change modes (KDE
-// Plasma, weston and others): it reads the output's mode from wl_output on
+// The screen driver for compositors that let no client change modes (weston
+// and others): it reads the output's mode from wl_output on
 // a connection of its own and follows its changes; every test and change
 // fails with DISP_CHANGE_FAILED, and the first says on stderr what is
 // missing.

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/screen/kde/kde_outputs.h"
+
 namespace screen::wayland {
 namespace {
 
@@ -38,8 +40,10 @@ struct Reader {
     zwlr_output_manager_v1* manager = nullptr;
     std::vector<std::unique_ptr<Output>> outputs;  // wl_output's
     std::vector<std::unique_ptr<Output>> heads;    // the output manager's
+    kde::Outputs kde;                              // KDE's output devices and order
 
     ~Reader() {
+        kde.Clear();
         for (auto& h : heads) {
             for (auto& [mode, unused] : h->modes) zwlr_output_mode_v1_destroy(mode);
             if (h->head) zwlr_output_head_v1_destroy(h->head);
@@ -190,6 +194,7 @@ constexpr zwlr_output_manager_v1_listener kManagerListener = {ManagerHead, Manag
 void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
             std::uint32_t version) {
     auto* reader = static_cast<Reader*>(data);
+    reader->kde.OnGlobal(registry, name, interface, version);
     if (std::strcmp(interface, wl_output_interface.name) == 0) {
         reader->outputs.push_back(std::make_unique<Output>());
         Output& o = *reader->outputs.back();
@@ -238,7 +243,21 @@ bool Read(Reader& reader, std::vector<Monitor>* monitors, std::string* error, co
             h->monitor.current = o->monitor.current;
         }
     }
-    auto& source = reader.heads.empty() ? reader.outputs : reader.heads;
+    // KDE's devices describe every output, on or off, with its EDID.
+    std::vector<std::unique_ptr<Output>> devices;
+    for (const kde::Device* device : reader.kde.Devices()) {
+        auto o = std::make_unique<Output>();
+        o->monitor.name = device->name;
+        o->monitor.current = device->Mode();
+        o->monitor.active = o->monitor.current.width > 0;
+        o->monitor.x = device->x;
+        o->monitor.y = device->y;
+        o->monitor.make = device->make;
+        o->monitor.model = device->model;
+        o->monitor.serial = device->serial;
+        devices.push_back(std::move(o));
+    }
+    auto& source = !reader.heads.empty() ? reader.heads : !devices.empty() ? devices : reader.outputs;
     // Left to right, top to bottom, outputs without a picture last: the first
     // is the one at the desktop's origin.
     std::stable_sort(source.begin(), source.end(), [](const auto& a, const auto& b) {
@@ -249,6 +268,13 @@ bool Read(Reader& reader, std::vector<Monitor>* monitors, std::string* error, co
         if (l.x != r.x) return l.x < r.x;
         return l.name < r.name;
     });
+    // KDE names the primary: the first of its output order.
+    const std::vector<std::string>& order = reader.kde.Order();
+    if (!order.empty()) {
+        std::stable_partition(source.begin(), source.end(), [&](const auto& o) {
+            return o->monitor.active && o->monitor.name == order.front();
+        });
+    }
     for (auto& o : source) {
         Monitor m = std::move(o->monitor);
         m.connector = ConnectorFromName(m.name);
@@ -256,7 +282,9 @@ bool Read(Reader& reader, std::vector<Monitor>* monitors, std::string* error, co
         // What the compositor reported stands unless an EDID replaces it.
         const Monitor reported = m;
         std::string why;
-        const std::vector<std::uint8_t> bytes = ReadDrmEdid(m.name, &why, drm_dir);
+        const kde::Device* device = reader.kde.Find(m.name);
+        const std::vector<std::uint8_t> bytes =
+            device && !device->edid.empty() ? device->edid : ReadDrmEdid(m.name, &why, drm_dir);
         AttachEdid(m, bytes);
         if (!m.edid) {
             m.make = reported.make;
