@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <utility>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace gdi {
 
@@ -26,7 +28,11 @@ bool IsWhite(const Pixel* p, std::size_t n) {
 
 bool StreamsStores(std::int64_t bytes) {
     static const std::int64_t threshold = [] {
+#ifdef _WIN32
+        const long cache = 0;
+#else
         const long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
+#endif
         // Unknown cache sizes keep a bound that fits the caches of most machines.
         return cache > 0 ? 2 * static_cast<std::int64_t>(cache) : std::int64_t{16} << 20;
     }();

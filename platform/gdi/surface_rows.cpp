@@ -14,10 +14,14 @@ namespace gdi::surface_rows {
 namespace {
 
 // Wider vector units where the processor has them: the merge is most of the
-// cost of a page of stripes.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void MergeOverlay(Pixel* row, const Pixel* keep,
-                                                                               const Pixel* paint,
-                                                                               std::size_t n) {
+// cost of a page of stripes. Windows executables cannot pick a clone at load
+// time (no ifunc): there the loop is built once.
+#ifdef _WIN32
+#define CORVANE_WIDEST_UNIT
+#else
+#define CORVANE_WIDEST_UNIT __attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+CORVANE_WIDEST_UNIT void MergeOverlay(Pixel* row, const Pixel* keep, const Pixel* paint, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) row[k] = (row[k] & keep[k]) | paint[k];
 }
 

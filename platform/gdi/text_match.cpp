@@ -6,9 +6,11 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -182,7 +184,13 @@ int FaceIndexNamed(FT_Library library, const FoundFace& found) {
 
 FaceFile* OpenFile(Registry& r, const FoundFace& found) {
     const bool in_memory = found.bytes != nullptr;
-    const std::string key = in_memory ? found.family + '\n' + found.style : found.path;
+    // A file in memory is known by its bytes: the system may hand out the
+    // same file under several names.
+    const std::string key =
+        in_memory ? "memory:" + std::to_string(found.bytes->size()) + ":" +
+                        std::to_string(std::hash<std::string_view>{}(std::string_view(
+                            reinterpret_cast<const char*>(found.bytes->data()), found.bytes->size())))
+                  : found.path;
     auto [it, inserted] = r.files.try_emplace({key, found.index});
     if (!inserted) return it->second.get();
     ++r.stats.files_opened;
@@ -206,8 +214,11 @@ FaceFile* OpenFile(Registry& r, const FoundFace& found) {
     auto file = std::make_unique<FaceFile>();
     file->face = face;
     file->bytes = found.bytes;  // FreeType reads them for as long as the face lives
-    file->family = found.family;
-    file->style = found.style;
+    // Names as the file gives them where the system's are another name's.
+    if (!in_memory) {
+        file->family = found.family;
+        file->style = found.style;
+    }
     if (file->family.empty() && face->family_name) file->family = face->family_name;
     if (file->style.empty() && face->style_name) file->style = face->style_name;
     it->second = std::move(file);
