@@ -10,7 +10,7 @@ JOBS ?= $(shell nproc)
 CTEST_FLAGS := --output-on-failure -j $(JOBS) --repeat until-pass:2
 
 .PHONY: run test deps build build-release build-asan test-release test-asan fuzz format format-check resources golden \
-        install package windows test-windows
+        install package windows windows-package test-windows
 
 deps:
 	@./scripts/install-deps
@@ -51,13 +51,19 @@ windows: deps
 	cmake -S . -B build/windows $(WINDOWS_FLAGS)
 	cmake --build build/windows -j $(JOBS) --target corvane-adjust
 
+# build/package/corvane-adjust_VERSION_win64.zip and the installer
+# build/package/corvane-adjust_VERSION_win64-setup.exe (NSIS).
+windows-package: windows
+	./scripts/windows-package
+
 # Under Wine, in one prefix made for the run: the portable layers' tests
-# cross-built, then the Windows program on Xorg (dummy) beside the Linux one.
-test-windows: windows build-release
+# cross-built, the Windows program on Xorg (dummy) beside the Linux one, and
+# the packages: silent install, the installed program, the uninstaller.
+test-windows: windows-package build-release
 	cmake --build build/windows -j $(JOBS)
 	CORVANE_WINDOWS_ADJUST=$(CURDIR)/build/windows/corvane-adjust.exe ./scripts/wine-session build/wine-prefix \
-	  bash -c 'ctest --test-dir build/windows $(CTEST_FLAGS) && ctest --test-dir build/release $(CTEST_FLAGS) -L windows'
-
+	  bash -c 'ctest --test-dir build/windows $(CTEST_FLAGS) && ctest --test-dir build/release $(CTEST_FLAGS) -L windows && \
+	           tests/windows/package_test.sh build/package/corvane-adjust_*_win64.zip build/package/corvane-adjust_*_win64-setup.exe'
 
 build: build-release
 
@@ -91,6 +97,7 @@ resources: deps
 	cmake -S . -B build/release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release
 	cmake --build build/release -j $(JOBS) --target corvane-resgen
 	./build/release/tools/resgen/corvane-resgen res
+	./build/release/tools/resgen/corvane-resgen --windows-icon res/windows/corvane-adjust.ico
 
 # Redraws the golden pictures of tests/golden; only for a change to the pictures that is meant.
 golden: deps
