@@ -82,9 +82,8 @@ TEST_F(AdjustE2e, ClicksThroughEveryPage) {
     ASSERT_TRUE(ScreenBecomes(page.image, "completion-again"));
 
     ClickButton(page, "finish");
-    bool ended = false;
-    EXPECT_EQ(program_->Wait(5000, &ended), 0) << program_->Stderr();
-    EXPECT_TRUE(ended);
+    EXPECT_TRUE(program_->Wait(5000));
+    EXPECT_EQ(program_->Result().status, 0) << program_->Stderr();
     ExpectScreenSize(*server_, 1600, 1200);
 }
 
@@ -119,9 +118,8 @@ TEST_F(AdjustE2e, RecommendedResolutionChangesTheScreen) {
         ASSERT_TRUE(ScreenBecomes(page.image, name));
     }
     ClickButton(page, "finish");
-    bool ended = false;
-    EXPECT_EQ(program_->Wait(5000, &ended), 0) << program_->Stderr();
-    EXPECT_TRUE(ended);
+    EXPECT_TRUE(program_->Wait(5000));
+    EXPECT_EQ(program_->Result().status, 0) << program_->Stderr();
     ExpectScreenSize(*server_, 1280, 1024);
 }
 
@@ -208,7 +206,7 @@ TEST_F(AdjustE2e, ReturnAndEscapeAnswerTheBox) {
         ClickButton(row, "next");
         ASSERT_TRUE(ScreenBecomes(asking.image, "box-open"));
         const auto r = server_->Run({"xdotool", "key", key});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_EQ(r.status, 0) << r.Output();
         ASSERT_TRUE(ScreenBecomes(Expect(steps + "; click next; answer " + answer).image, key));
     }
 }
@@ -229,12 +227,11 @@ TEST_F(AdjustE2e, KilledServerEndsTheProgramWithinASecond) {
     ASSERT_TRUE(ScreenBecomes(Expect("").image, "welcome"));
     const auto killed = std::chrono::steady_clock::now();
     ASSERT_EQ(kill(server_->Pid(), SIGKILL), 0);
-    bool ended = false;
-    const int status = program_->Wait(3000, &ended);
+    const bool ended = program_->Wait(3000);
     const auto took = std::chrono::steady_clock::now() - killed;
     ASSERT_TRUE(ended) << "still running 3 s after the server died";
     EXPECT_LT(took, std::chrono::seconds(1));
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(program_->Result().status, 1);
     EXPECT_NE(program_->Stderr().find("corvane-adjust: the display server went away"), std::string::npos)
         << program_->Stderr();
 }
@@ -243,13 +240,13 @@ TEST_F(AdjustE2e, NoDisplaySaysSoAndFails) {
     for (const std::string& display :
          {std::string(),
           std::string(":") + std::to_string(xtest::XvfbServer::FreeDisplayNumber(server_->Number()))}) {
-        Program program({CORVANE_ADJUST_PATH}, {{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}},
-                        (dir_ / "no-display.txt").string());
-        bool ended = false;
-        const int status = program.Wait(5000, &ended);
-        ASSERT_TRUE(ended) << "display \"" << display << "\"";
-        EXPECT_NE(status, 0);
-        const std::string said = program.Stderr();
+        const harness::RunResult run =
+            harness::Run({{CORVANE_ADJUST_PATH},
+                          harness::EnvironmentWith({{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}})},
+                         5000);
+        ASSERT_FALSE(run.timed_out) << "display \"" << display << "\"";
+        EXPECT_NE(run.status, 0);
+        const std::string said = run.err;
         EXPECT_EQ(said.rfind("corvane-adjust: ", 0), 0u) << said;
         EXPECT_NE(said.find("display"), std::string::npos) << said;
     }

@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "tests/e2e/picture_wait.h"
-#include "tests/e2e/program.h"
 #include "tests/e2e/screen_image.h"
 #include "tests/e2e/snapshot_run.h"
 #include "tests/xserver/xvfb_server.h"
@@ -44,11 +43,13 @@ protected:
     }
 
     void StartProgram() {
-        program_ = std::make_unique<Program>(
-            std::vector<std::string>{CORVANE_ADJUST_PATH},
-            std::map<std::string, std::string>{{"DISPLAY", server_->DisplayName()}, {"WAYLAND_DISPLAY", ""}},
-            (dir_ / "stderr.txt").string());
-        ASSERT_TRUE(program_->started());
+        std::string error;
+        program_ = harness::Child::Start(
+            {{CORVANE_ADJUST_PATH},
+             harness::EnvironmentWith({{"DISPLAY", server_->DisplayName()}, {"WAYLAND_DISPLAY", ""}}),
+             dir_.string()},
+            &error);
+        ASSERT_TRUE(program_) << error;
     }
 
     Snapshot Expect(const std::string& steps, const std::string& mode = kStartMode) {
@@ -71,7 +72,7 @@ protected:
         ASSERT_TRUE(at) << "nothing to click";
         const auto r = server_->Run(
             {"xdotool", "mousemove", std::to_string(at->x), std::to_string(at->y), "click", "1"});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_EQ(r.status, 0) << r.Output();
     }
 
     // Clicks where `reference` (the snapshot of the state before) shows
@@ -83,7 +84,7 @@ protected:
 
     std::filesystem::path dir_;
     std::unique_ptr<xtest::XvfbServer> server_;
-    std::unique_ptr<Program> program_;
+    std::unique_ptr<harness::Child> program_;
 };
 
 }  // namespace e2e

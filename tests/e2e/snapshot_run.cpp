@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/xserver/subprocess.h"
+#include "tests/harness/child.h"
 
 namespace e2e {
 namespace {
@@ -89,9 +89,9 @@ Snapshot RunSnapshot(const std::string& dir, const std::string& mode, const std:
     std::vector<std::string> argv{tool.string(), "--mode", mode,      "--do", steps,
                                   "--png",       png,      "--trace", trace};
     argv.insert(argv.end(), options.begin(), options.end());
-    const xtest::CommandResult r = xtest::RunCommand(argv, "", 60000);
+    const harness::RunResult r = harness::Run({argv}, 60000);
     s.status = r.status;
-    s.output = r.output;
+    s.output = r.Output();
     std::string error;
     if (!ReadPng(png, &s.image, &error)) s.output += error;
     std::ifstream in(trace);

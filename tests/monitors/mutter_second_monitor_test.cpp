@@ -50,7 +50,7 @@ protected:
 
     void Move(int x, int y) {
         const auto r = mutter_->Xvfb().Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y)});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_EQ(r.status, 0) << r.Output();
     }
 
     e2e::Image Region(int x, int y, int width, int height) const {
@@ -81,7 +81,7 @@ protected:
                 mutter_->Xvfb().Run({"xdotool", "mousemove", std::to_string(kSecondX + at->x),
                                      std::to_string(at->y), "sleep", "0.1", "mousedown", "1", "mouseup", "1",
                                      "mousemove", std::to_string(kParkX), std::to_string(kParkY)});
-            if (r.status != 0) return ::testing::AssertionFailure() << r.output;
+            if (r.status != 0) return ::testing::AssertionFailure() << r.Output();
             if (SecondBecomes(after, name, 3000)) return ::testing::AssertionSuccess();
             if (Second(before) != before) break;
         }

@@ -3,12 +3,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -48,27 +44,6 @@ Section "Screen"
 EndSection
 )";
 
-// The server writes its display number to `fd` once it listens.
-bool WaitUntilReady(int fd) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-    std::string text;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return false;
-        pollfd p{fd, POLLIN, 0};
-        const int ready = poll(&p, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) continue;
-        char buffer[32];
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        text.append(buffer, static_cast<std::size_t>(n));
-        if (text.find('\n') != std::string::npos) return true;
-    }
-}
-
 }  // namespace
 
 bool XorgDummy::Available(std::string* why) {
@@ -91,34 +66,27 @@ std::unique_ptr<XorgDummy> XorgDummy::Start(const std::string& dir, std::string*
     const std::string config = dir + "/xorg.conf";
     std::ofstream(config) << kConfig;
     int number = -1;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        number = xtest::XvfbServer::FreeDisplayNumber(number);
-        if (number < 0) break;
-        int ready_pipe[2];
-        if (pipe2(ready_pipe, O_CLOEXEC) != 0) break;
-        const pid_t pid = xtest::Spawn({"Xorg", ":" + std::to_string(number), "-config", config, "-configdir",
-                                        dir + "/no-config.d", "-logfile", dir + "/xorg.log", "-noreset",
-                                        "-nolisten", "tcp", "-displayfd", std::to_string(ready_pipe[1])},
-                                       ready_pipe[1]);
-        close(ready_pipe[1]);
-        if (pid < 0) {
-            close(ready_pipe[0]);
-            break;
-        }
-        std::unique_ptr<XorgDummy> server(new XorgDummy(pid, number));
-        const bool ready = WaitUntilReady(ready_pipe[0]);
-        close(ready_pipe[0]);
-        if (ready) return server;
-    }
+    auto child = xtest::StartOnFreeDisplay(
+        [&](int n) {
+            return std::vector<std::string>{"Xorg",       ":" + std::to_string(n),
+                                            "-config",    config,
+                                            "-configdir", dir + "/no-config.d",
+                                            "-logfile",   dir + "/xorg.log",
+                                            "-noreset",   "-nolisten",
+                                            "tcp"};
+        },
+        4, kStartTimeoutMs, &number);
+    if (child) return std::unique_ptr<XorgDummy>(new XorgDummy(std::move(child), number));
     *error =
         "Xorg did not start (last display tried :" + std::to_string(number) + "); see " + dir + "/xorg.log";
     return nullptr;
 }
 
-XorgDummy::XorgDummy(pid_t pid, int number) : pid_(pid), display_(":" + std::to_string(number)) {}
+XorgDummy::XorgDummy(std::unique_ptr<harness::Child> child, int number)
+    : child_(std::move(child)), display_(":" + std::to_string(number)) {}
 
 XorgDummy::~XorgDummy() {
-    xtest::Terminate(pid_);
+    child_->Stop(3000);
 }
 
 xtest::CommandResult XorgDummy::Run(const std::vector<std::string>& argv) const {
@@ -165,7 +133,7 @@ bool XorgDummy::AddStandardModes(const std::string& output, std::string* error) 
         Run(newmode);  // fails harmlessly when another output added it first
         const auto result = Run({"xrandr", "--addmode", output, mode.name});
         if (result.status != 0) {
-            *error = std::string("--addmode ") + output + " " + mode.name + " failed: " + result.output;
+            *error = std::string("--addmode ") + output + " " + mode.name + " failed: " + result.Output();
             return false;
         }
     }
@@ -177,13 +145,13 @@ bool XorgDummy::SetMode(const std::string& output, const std::string& mode, std:
     if (output != "DUMMY0") argv.insert(argv.end(), {"--right-of", "DUMMY0"});
     const auto result = Run(argv);
     if (result.status != 0)
-        *error = "xrandr --output " + output + " --mode " + mode + " failed: " + result.output;
+        *error = "xrandr --output " + output + " --mode " + mode + " failed: " + result.Output();
     return result.status == 0;
 }
 
 std::string XorgDummy::Geometry(const std::string& output) const {
     const auto result = Run({"xrandr", "--query"});
-    std::istringstream lines(result.output);
+    std::istringstream lines(result.Output());
     for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
         std::string name, state, next;

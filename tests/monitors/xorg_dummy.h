@@ -1,6 +1,6 @@
 // A private Xorg with the dummy video driver for tests: outputs DUMMY0 to
 // DUMMY15 with RandR CRTCs, whose EDID property clients may set (Xvfb refuses
-// that). Needs root; stopped by its pid when the object goes.
+// that). Needs root; stopped when the object goes.
 #pragma once
 
 #include <sys/types.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/xserver/subprocess.h"
+#include "tests/xserver/xvfb_server.h"
 
 namespace monitorstest {
 
@@ -41,9 +41,9 @@ public:
     std::string Geometry(const std::string& output) const;
 
 private:
-    XorgDummy(pid_t pid, int number);
+    XorgDummy(std::unique_ptr<harness::Child> child, int number);
 
-    pid_t pid_ = -1;
+    std::unique_ptr<harness::Child> child_;
     std::string display_;
 };
 

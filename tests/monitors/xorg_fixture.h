@@ -9,17 +9,14 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tests/e2e/program.h"
 #include "tests/e2e/screen_image.h"
 #include "tests/e2e/snapshot_run.h"
+#include "tests/harness/child.h"
 #include "tests/monitors/xorg_dummy.h"
 #include "tests/platform/screen/edid_builder.h"
 
@@ -141,7 +138,7 @@ protected:
     void Click(int x, int y) {
         const auto r =
             server_->Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_EQ(r.status, 0) << r.Output();
     }
 
     e2e::Snapshot Expect(const std::string& mode, const std::string& steps) {
@@ -171,49 +168,35 @@ protected:
         return true;
     }
 
-    std::map<std::string, std::string> Environment() const {
-        return {{"DISPLAY", server_->DisplayName()}, {"WAYLAND_DISPLAY", ""}};
+    harness::Env Environment() const {
+        return harness::EnvironmentWith({{"DISPLAY", server_->DisplayName()}, {"WAYLAND_DISPLAY", ""}});
     }
 
     // Runs corvane-adjust to its end; its stdout and stderr, and its status.
-    struct Run {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
-    Run RunAdjust(const std::vector<std::string>& args) {
+    harness::RunResult RunAdjust(const std::vector<std::string>& args) {
         std::vector<std::string> command = Command();
         command.insert(command.end(), args.begin(), args.end());
         return RunProgram(command);
     }
-    Run RunProgram(const std::vector<std::string>& command) {
-        // The shell only sends stdout to a file; the program replaces it.
-        const std::string out_path = (dir_ / "stdout.txt").string();
-        std::vector<std::string> argv{"/bin/sh", "-c", "exec \"$0\" \"$@\" >" + out_path};
-        argv.insert(argv.end(), command.begin(), command.end());
-        e2e::Program program(argv, Environment(), (dir_ / "stderr.txt").string());
-        Run run;
-        bool ended = false;
-        run.status = program.Wait(10000, &ended);
-        EXPECT_TRUE(ended) << "corvane-adjust did not end";
-        run.err = program.Stderr();
-        std::ifstream in(out_path);
-        run.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    harness::RunResult RunProgram(const std::vector<std::string>& command) {
+        const harness::RunResult run = harness::Run({command, Environment(), dir_.string()});
+        EXPECT_FALSE(run.timed_out) << "corvane-adjust did not end";
         return run;
     }
 
     void StartWizard(const std::vector<std::string>& args) {
         std::vector<std::string> argv = Command();
         argv.insert(argv.end(), args.begin(), args.end());
-        program_ = std::make_unique<e2e::Program>(argv, Environment(), (dir_ / "wizard-stderr.txt").string());
-        ASSERT_TRUE(program_->started());
+        std::string error;
+        program_ = harness::Child::Start({argv, Environment(), dir_.string()}, &error);
+        ASSERT_TRUE(program_) << error;
     }
 
     std::filesystem::path dir_;
     // How long a picture may take to appear.
     std::chrono::seconds picture_wait_{10};
     std::unique_ptr<XorgDummy> server_;
-    std::unique_ptr<e2e::Program> program_;
+    std::unique_ptr<harness::Child> program_;
 };
 
 }  // namespace monitorstest

@@ -22,7 +22,7 @@ TEST_F(XorgMonitors, ListReadsBackEveryFieldAndReportsBadBlocks) {
     truncated.resize(100);
     SetEdid("DUMMY4", truncated);
 
-    const Run json = RunAdjust({"--list-monitors", "--json"});
+    const harness::RunResult json = RunAdjust({"--list-monitors", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_EQ(json.err, "");
     const std::string small = R"("current":{"width":800,"height":600,"refresh":60})";
@@ -51,7 +51,7 @@ TEST_F(XorgMonitors, ListReadsBackEveryFieldAndReportsBadBlocks) {
             R"(  {"name":"DUMMY4","connector":"unknown","primary":false,)" + small +
             R"(,"edid":null,"edid_error":"too short: 100 bytes, a base block has 128"})" + "\n]\n");
 
-    const Run text = RunAdjust({"--list-monitors"});
+    const harness::RunResult text = RunAdjust({"--list-monitors"});
     ASSERT_EQ(text.status, 0) << text.err;
     for (const char* block : {"DUMMY0 (primary)\n  connector:    VGA\n  current mode: 1024x768 at 60 Hz\n",
                               "\n\nDUMMY1\n  connector:    DVI\n", "\n\nDUMMY2\n  connector:    HDMI\n",
@@ -66,7 +66,7 @@ TEST_F(XorgMonitors, ListReadsBackEveryFieldAndReportsBadBlocks) {
 TEST_F(XorgMonitors, OutputWithoutEdid) {
     SetEdid("DUMMY0", AnalogVga());
     SetEdid("DUMMY0", {});
-    const Run json = RunAdjust({"--list-monitors", "--json"});
+    const harness::RunResult json = RunAdjust({"--list-monitors", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_NE(json.out.find(R"("connector":"unknown","primary":true,)"), std::string::npos) << json.out;
     EXPECT_NE(json.out.find(R"("edid":null,"edid_error":"no EDID"})"), std::string::npos) << json.out;
@@ -74,7 +74,7 @@ TEST_F(XorgMonitors, OutputWithoutEdid) {
 
 TEST_F(XorgMonitors, UnknownNameGivesStatus2AndTheList) {
     Show("DUMMY1", "800x600_60.00");
-    const Run run = RunAdjust({"--monitor", "DUMMY9"});
+    const harness::RunResult run = RunAdjust({"--monitor", "DUMMY9"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("corvane-adjust: there is no monitor named \"DUMMY9\"; the monitors are:\n"),
@@ -148,9 +148,8 @@ TEST_F(XorgMonitors, UnpluggedMonitorHandsTheWizardToThePrimaryThenEndsIt) {
     ASSERT_TRUE(RegionBecomes(0, 0, Expect("1024x768@60/32", "").image, "moved"));
 
     ASSERT_EQ(server_->Run({"xrandr", "--output", "DUMMY0", "--off"}).status, 0);
-    bool ended = false;
-    EXPECT_EQ(program_->Wait(5000, &ended), 1);
-    ASSERT_TRUE(ended);
+    ASSERT_TRUE(program_->Wait(5000));
+    EXPECT_EQ(program_->Result().status, 1);
     EXPECT_NE(
         program_->Stderr().find("corvane-adjust: the monitor was disconnected and no other monitor is left; "
                                 "exiting\n"),

@@ -25,14 +25,18 @@ TEST(SnapshotOptions, ABadDepthAnywhereIsABadArgument) {
         for (auto& a : args) argv.push_back(a.data());
         snapshot::Options options;
         std::string error;
-        const bool ok = snapshot::ParseOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
-        return ok ? std::string() : error;
+        const cli::Parsed parsed =
+            cli::Parse(snapshot::CommandLine(&options), static_cast<int>(argv.size()), argv.data(), &error);
+        return parsed == cli::Parsed::kRun ? std::string() : error;
     };
     EXPECT_EQ(parse({"--mode", "1024x768@60/16"}), "");
     EXPECT_EQ(parse({"--mode", "1024x768/7"}), "bad mode \"1024x768/7\" (WxH[@HZ][/BPP])");
     EXPECT_EQ(parse({"--accept", "1280x1024@60/16,1024x768@60/12"}),
               "bad mode \"1024x768@60/12\" in --accept");
     EXPECT_EQ(parse({"--do", "click adjust; mode 800x600@60/3"}), "bad step \"mode 800x600@60/3\"");
+    EXPECT_EQ(parse({"--reject", ""}), "--reject needs at least one code");
+    EXPECT_EQ(parse({"--reject", "-2,x"}), "bad code \"x\" in --reject");
+    EXPECT_EQ(parse({"--fail-apply", "y"}), "bad code \"y\" for --fail-apply");
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ protected:
         park_y_ = 767;
         const auto r =
             mutter_->Xvfb().Run({"xdotool", "mousemove", std::to_string(park_x_), std::to_string(park_y_)});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_EQ(r.status, 0) << r.Output();
     }
 
     e2e::Image Shown(const e2e::Image& like) const {
@@ -84,7 +84,7 @@ protected:
             mutter_->Xvfb().Run({"xdotool", "mousemove", std::to_string(at->x), std::to_string(at->y),
                                  "sleep", "0.1", "mousedown", "1", "mouseup", "1", "mousemove",
                                  std::to_string(park_x_), std::to_string(park_y_)});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_EQ(r.status, 0) << r.Output();
     }
 
     // A click that leads from screen `before` to `after`. A busy nested

@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "tests/wayland/sway_session.h"
-#include "tests/xserver/subprocess.h"
 
 namespace wltest {
 namespace {

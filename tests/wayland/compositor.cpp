@@ -21,10 +21,6 @@
 #include <sstream>
 #include <thread>
 
-#include "tests/xserver/subprocess.h"
-
-extern char** environ;
-
 namespace wltest {
 namespace {
 
@@ -61,17 +57,6 @@ bool LookUpUser(const char* name, TestUser* user) {
     return true;
 }
 
-// Polls `ready` every 50 ms until it holds, `alive` fails or time runs out.
-template <typename Ready, typename Alive>
-bool WaitFor(Ready ready, Alive alive, int timeout_ms) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        if (ready()) return true;
-        if (!alive() || Clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
 // A Unix socket in `dir` whose name matches `pattern`, or empty.
 std::string FindSocket(const std::string& dir, const std::regex& pattern) {
     std::error_code ec;
@@ -105,167 +90,19 @@ bool GetTestUser(TestUser* user, std::string* error) {
         return true;
     }
     if (LookUpUser(kTestUserName, user)) return true;
-    const xtest::CommandResult added = xtest::RunCommand(
-        {"useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", kTestUserName}, "",
-        30000);
+    const RunResult added = harness::Run(
+        {{"useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", kTestUserName}}, 30000);
     // Another test process may have created it meanwhile: look again either way.
     if (LookUpUser(kTestUserName, user)) return true;
-    if (error) *error = std::string("cannot create the user ") + kTestUserName + ": " + added.output;
+    if (error) *error = std::string("cannot create the user ") + kTestUserName + ": " + added.Output();
     return false;
 }
 
 int RunAsUser(const TestUser& user, const std::function<int()>& body, int timeout_ms) {
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (user.uid != geteuid()) {
-            if (setgroups(1, &user.gid) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0) _exit(126);
-        }
-        const int result = body();
-        std::fflush(nullptr);
-        _exit(result & 0xff);
-    }
-    int status = 0;
-    const bool ended =
-        WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, [] { return true; }, timeout_ms);
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// ---- Process ----
-
-std::unique_ptr<Process> Process::Start(const TestUser& user, const std::vector<std::string>& argv,
-                                        const Env& env, const std::string& log_dir, std::string* error) {
-    if (argv.empty()) {
-        if (error) *error = "nothing to run";
-        return nullptr;
-    }
-    static int counter = 0;
-    std::unique_ptr<Process> process(new Process);
-    const std::string stem = log_dir + "/" + fs::path(argv[0]).filename().string() + "." +
-                             std::to_string(getpid()) + "." + std::to_string(++counter);
-    process->out_path_ = stem + ".out";
-    process->err_path_ = stem + ".err";
-    const int out_fd = open(process->out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const int err_fd = open(process->err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const int null_fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (out_fd < 0 || err_fd < 0 || null_fd < 0) {
-        if (error) *error = "cannot create output files in " + log_dir;
-        for (int fd : {out_fd, err_fd, null_fd})
-            if (fd >= 0) close(fd);
-        return nullptr;
-    }
-
-    // Built before fork: the child may only make async-signal-safe calls.
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    std::vector<std::string> env_entries;
-    for (const auto& [name, value] : env) env_entries.push_back(name + "=" + value);
-    std::vector<char*> envp;
-    for (std::string& entry : env_entries) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    const bool switch_user = user.uid != geteuid();
-    const gid_t gid = user.gid;
-    const uid_t uid = user.uid;
-    const pid_t parent = getpid();
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        if (switch_user) {
-            if (setgroups(1, &gid) != 0 || setgid(gid) != 0 || setuid(uid) != 0) _exit(126);
-        }
-        // After the user switch: changing credentials clears the death signal.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent) _exit(127);
-        dup2(null_fd, STDIN_FILENO);
-        dup2(out_fd, STDOUT_FILENO);
-        dup2(err_fd, STDERR_FILENO);
-        if (chdir(log_dir.c_str()) != 0) _exit(126);
-        execvpe(args[0], args.data(), envp.data());
-        _exit(127);
-    }
-    close(out_fd);
-    close(err_fd);
-    close(null_fd);
-    if (pid < 0) {
-        if (error) *error = std::string("fork failed: ") + std::strerror(errno);
-        return nullptr;
-    }
-    // Also from here, so Stop() finds the group even before the child ran.
-    setpgid(pid, pid);
-    process->pid_ = pid;
-    return process;
-}
-
-Process::~Process() {
-    Stop();
-}
-
-void Process::Collect(int wait_status) {
-    pid_ = -1;
-    if (WIFEXITED(wait_status)) {
-        result_.status = WEXITSTATUS(wait_status);
-    } else if (WIFSIGNALED(wait_status)) {
-        result_.status = -1;
-        result_.signal = WTERMSIG(wait_status);
-    }
-    result_.out = ReadFile(out_path_);
-    result_.err = ReadFile(err_path_);
-}
-
-bool Process::Running() {
-    if (pid_ <= 0) return false;
-    int status = 0;
-    const pid_t done = waitpid(pid_, &status, WNOHANG);
-    if (done == pid_) {
-        Collect(status);
-        return false;
-    }
-    return done == 0;
-}
-
-bool Process::Wait(int timeout_ms) {
-    const bool ended = WaitFor([this] { return !Running(); }, [] { return true; }, timeout_ms);
-    return ended;
-}
-
-std::string Process::Stdout() const {
-    return ReadFile(out_path_);
-}
-
-std::string Process::Stderr() const {
-    return ReadFile(err_path_);
-}
-
-void Process::Signal(int signal) {
-    if (pid_ > 0) kill(pid_, signal);
-}
-
-void Process::Stop(int grace_ms) {
-    if (pid_ <= 0) return;
-    const pid_t group = pid_;
-    if (Running()) {
-        kill(-group, SIGTERM);
-        if (!Wait(grace_ms)) {
-            kill(-group, SIGKILL);
-            int status = 0;
-            while (waitpid(group, &status, 0) < 0 && errno == EINTR) {
-            }
-            Collect(status);
-        }
-        result_.timed_out = true;
-    }
-    // Whatever it left in its group goes too (the group id stays reserved
-    // while any member lives, so this reaches only our processes).
-    kill(-group, SIGKILL);
+    std::unique_ptr<Process> child = Process::Fork(&user, body);
+    if (!child) return -1;
+    if (!child->Wait(timeout_ms)) return -1;  // the destructor kills it
+    return child->Result().status;
 }
 
 // ---- Compositor ----
@@ -312,30 +149,19 @@ Env Compositor::ClientEnv(const Env& extra) const {
                                                    "I3SOCK",
                                                    "XDG_SESSION_TYPE",
                                                    "XDG_CURRENT_DESKTOP"};
-    Env env;
-    for (char** entry = environ; *entry; ++entry) {
-        const char* equals = std::strchr(*entry, '=');
-        if (!equals) continue;
-        std::string name(*entry, static_cast<std::size_t>(equals - *entry));
-        if (!kDropped.count(name)) env.emplace_back(std::move(name), equals + 1);
-    }
-    env.emplace_back("XDG_RUNTIME_DIR", runtime_dir_);
-    env.emplace_back("HOME", runtime_dir_);
-    env.emplace_back("USER", user_.name);
-    env.emplace_back("LOGNAME", user_.name);
-    if (!wayland_display_.empty()) env.emplace_back("WAYLAND_DISPLAY", wayland_display_);
-    const std::string bus = BusAddress();
-    if (!bus.empty()) env.emplace_back("DBUS_SESSION_BUS_ADDRESS", bus);
-    for (const auto& [name, value] : extra) {
-        std::erase_if(env, [&](const auto& entry) { return entry.first == name; });
-        if (!value.empty()) env.emplace_back(name, value);
-    }
-    return env;
+    Env session = {{"XDG_RUNTIME_DIR", runtime_dir_},
+                   {"HOME", runtime_dir_},
+                   {"USER", user_.name},
+                   {"LOGNAME", user_.name},
+                   {"WAYLAND_DISPLAY", wayland_display_},
+                   {"DBUS_SESSION_BUS_ADDRESS", BusAddress()}};
+    session.insert(session.end(), extra.begin(), extra.end());
+    return harness::EnvironmentWith(session, kDropped);
 }
 
 std::unique_ptr<Process> Compositor::Launch(const std::vector<std::string>& argv, const Env& extra,
                                             std::string* error) const {
-    return Process::Start(user_, argv, ClientEnv(extra), runtime_dir_, error);
+    return Process::Start({argv, ClientEnv(extra), runtime_dir_, runtime_dir_, -1, &user_}, error);
 }
 
 RunResult Compositor::Run(const std::vector<std::string>& argv, const Env& extra, int timeout_ms) const {
@@ -388,7 +214,7 @@ std::string Compositor::Log() const {
 // ---- sway ----
 
 bool SwayCompositor::Installed() {
-    return xtest::ProgramInstalled("sway") && xtest::ProgramInstalled("swaymsg");
+    return harness::ProgramInstalled("sway") && harness::ProgramInstalled("swaymsg");
 }
 
 std::unique_ptr<SwayCompositor> SwayCompositor::Start(std::string* error, const SwayOptions& options) {
@@ -411,12 +237,13 @@ std::unique_ptr<SwayCompositor> SwayCompositor::Start(std::string* error, const 
                                      {"WLR_RENDERER", "pixman"},
                                      {"WLR_LIBINPUT_NO_DEVICES", "1"},
                                      {"XDG_CONFIG_HOME", dir}});
-    sway->main_ = Process::Start(sway->user_, {"sway", "-c", dir + "/sway.config"}, env, dir, error);
+    sway->main_ =
+        Process::Start({{"sway", "-c", dir + "/sway.config"}, env, dir, dir, -1, &sway->user_}, error);
     if (!sway->main_) return nullptr;
 
     SwayCompositor* raw = sway.get();
     const auto alive = [raw] { return raw->Running(); };
-    const bool ready = WaitFor(
+    const bool ready = harness::WaitFor(
         [raw] {
             static const std::regex ipc_pattern("sway-ipc\\..*\\.sock");
             static const std::regex wayland_pattern("wayland-[0-9]+");
@@ -430,7 +257,7 @@ std::unique_ptr<SwayCompositor> SwayCompositor::Start(std::string* error, const 
         },
         alive, kStartTimeoutMs);
     if (ready && options.xwayland) {
-        WaitFor([&] { return !ReadFile(display_file).empty(); }, alive, kStartTimeoutMs);
+        harness::WaitFor([&] { return !ReadFile(display_file).empty(); }, alive, kStartTimeoutMs);
         std::string display = ReadFile(display_file);
         while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
         sway->xwayland_display_ = display;
@@ -457,7 +284,7 @@ std::string SwayCompositor::CreateOutput(std::string* error) const {
     }
     const std::set<std::string> old_names = HeadlessOutputNames(before.out);
     std::string name;
-    WaitFor(
+    harness::WaitFor(
         [&] {
             for (const std::string& now : HeadlessOutputNames(Swaymsg({"-t", "get_outputs", "-r"}).out)) {
                 if (!old_names.count(now)) name = now;
@@ -472,8 +299,8 @@ std::string SwayCompositor::CreateOutput(std::string* error) const {
 // ---- mutter ----
 
 bool MutterCompositor::Installed() {
-    return xtest::XvfbServer::Installed() && xtest::ProgramInstalled("mutter") &&
-           xtest::ProgramInstalled("dbus-daemon") && xtest::ProgramInstalled("gdbus");
+    return xtest::XvfbServer::Installed() && harness::ProgramInstalled("mutter") &&
+           harness::ProgramInstalled("dbus-daemon") && harness::ProgramInstalled("gdbus");
 }
 
 std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error, int monitors) {
@@ -498,21 +325,19 @@ std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error, in
     }
     config += "</busconfig>\n";
     if (!WriteFile(dir + "/bus.conf", config, error)) return nullptr;
-    const std::string bus_socket = dir + "/bus";
-    std::unique_ptr<Process> bus =
-        Process::Start(mutter->user_,
-                       {"dbus-daemon", "--config-file=" + dir + "/bus.conf", "--nofork", "--nopidfile",
-                        "--address=unix:path=" + bus_socket},
-                       mutter->ClientEnv(), dir, error);
+    // Ready once it prints its address: it listens then.
+    std::unique_ptr<Process> bus = Process::StartAndReadLine(
+        {{"dbus-daemon", "--config-file=" + dir + "/bus.conf", "--nofork", "--nopidfile",
+          "--address=unix:path=" + dir + "/bus"},
+         mutter->ClientEnv(),
+         dir,
+         dir,
+         -1,
+         &mutter->user_},
+        [](int fd) { return std::vector<std::string>{"--print-address=" + std::to_string(fd)}; },
+        kStartTimeoutMs, &mutter->bus_address_, error);
     if (!bus) return nullptr;
-    Process* bus_process = bus.get();
     mutter->helpers_.push_back(std::move(bus));
-    if (!WaitFor([&] { return fs::exists(bus_socket); }, [&] { return bus_process->Running(); },
-                 kStartTimeoutMs)) {
-        if (error) *error = "dbus-daemon did not start: " + bus_process->Stderr();
-        return nullptr;
-    }
-    mutter->bus_address_ = "unix:path=" + bus_socket;
 
     // mutter keeps monitors.xml here when a change is made persistent.
     const std::string config_dir = dir + "/config";
@@ -528,12 +353,17 @@ std::unique_ptr<MutterCompositor> MutterCompositor::Start(std::string* error, in
                  {"XDG_CONFIG_HOME", config_dir}};
     if (monitors > 1) extra.emplace_back("MUTTER_DEBUG_NUM_DUMMY_MONITORS", std::to_string(monitors));
     const Env env = mutter->ClientEnv(extra);
-    mutter->main_ = Process::Start(
-        mutter->user_, {"mutter", "--nested", "--wayland", "--no-x11", "--wayland-display=" + display_name},
-        env, dir, error);
+    mutter->main_ =
+        Process::Start({{"mutter", "--nested", "--wayland", "--no-x11", "--wayland-display=" + display_name},
+                        env,
+                        dir,
+                        dir,
+                        -1,
+                        &mutter->user_},
+                       error);
     if (!mutter->main_) return nullptr;
     MutterCompositor* raw = mutter.get();
-    const bool ready = WaitFor(
+    const bool ready = harness::WaitFor(
         [&] {
             return fs::exists(dir + "/" + display_name) &&
                    raw->CallDisplayConfig("GetCurrentState").status == 0;

@@ -16,9 +16,8 @@
 //   program of the build through ExecutableForUser(), which copies it into
 //   the compositor's runtime directory.
 //
-// Everything started here runs in its own process group and dies with the
-// test thread (parent-death signal) or with the object: SIGTERM to the
-// group, SIGKILL after a bounded grace. Nothing else is ever signalled.
+// Everything started here is a harness::Child: its own process group, ended
+// with the test thread or with the object.
 #pragma once
 
 #include <sys/types.h>
@@ -29,18 +28,18 @@
 #include <utility>
 #include <vector>
 
+#include "tests/harness/child.h"
 #include "tests/xserver/xvfb_server.h"
 
 namespace wltest {
 
-using Env = std::vector<std::pair<std::string, std::string>>;
-
+using harness::Env;
+using harness::RunResult;
 // The account compositors and their clients run as.
-struct TestUser {
-    uid_t uid = 0;
-    gid_t gid = 0;
-    std::string name;
-};
+using TestUser = harness::User;
+// A program started as the test user with stdout and stderr captured in
+// files; destruction stops it (its whole process group) if still running.
+using Process = harness::Child;
 
 // The unprivileged test user when running as root (created if missing), the
 // current user otherwise.
@@ -50,53 +49,6 @@ bool GetTestUser(TestUser* user, std::string* error);
 // only their user) and returns its result, 0..255; -1 when the child
 // crashed or took longer than `timeout_ms` (then it is killed).
 int RunAsUser(const TestUser& user, const std::function<int()>& body, int timeout_ms = 20000);
-
-// What a finished program did.
-struct RunResult {
-    int status = -1;         // exit status; -1 when it died of a signal, timed out or could not start
-    int signal = 0;          // the signal that ended it, if one did
-    bool timed_out = false;  // it was still running when stopped (time-out or Stop)
-    std::string out;
-    std::string err;
-};
-
-// A program started as the test user with stdout and stderr captured in
-// files. Destruction stops it (its whole process group) if still running.
-class Process {
-public:
-    ~Process();
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    pid_t Pid() const { return pid_; }
-    bool Running();
-    // Waits until it ends, at most `timeout_ms`; true when it ended. The
-    // result then holds its status and output.
-    bool Wait(int timeout_ms);
-    const RunResult& Result() const { return result_; }
-    // What it wrote so far (also while running).
-    std::string Stdout() const;
-    std::string Stderr() const;
-    // Sends `signal` to the process only (not its group).
-    void Signal(int signal);
-    // SIGTERM to its group, SIGKILL after `grace_ms`; reaps it.
-    void Stop(int grace_ms = 2000);
-
-    // Starts `argv` (a name is looked up in PATH) as `user` with exactly
-    // `env`; the output files go into `log_dir`. Null with `error` set when
-    // it cannot start.
-    static std::unique_ptr<Process> Start(const TestUser& user, const std::vector<std::string>& argv,
-                                          const Env& env, const std::string& log_dir, std::string* error);
-
-private:
-    Process() = default;
-    void Collect(int wait_status);
-
-    pid_t pid_ = -1;
-    std::string out_path_;
-    std::string err_path_;
-    RunResult result_;
-};
 
 // What both compositors share: the user, the runtime directory, and how a
 // client is started in the session.

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "platform/screen/devmode.h"
+#include "tests/harness/child.h"
 #include "tests/wayland/compositor.h"
-#include "tests/xserver/subprocess.h"
 
 namespace {
 
@@ -113,14 +113,15 @@ public:
         char pattern[] = "/tmp/corvane-bus-XXXXXX";
         if (!mkdtemp(pattern)) return;
         dir_ = pattern;
-        const std::string socket = dir_ + "/bus";
-        pid_ = xtest::Spawn(
-            {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket}, -1);
-        for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) usleep(10000);
-        if (std::filesystem::exists(socket)) address_ = "unix:path=" + socket;
+        // Ready once it prints its address: it listens then.
+        daemon_ = harness::Child::StartAndReadLine(
+            {{"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + dir_ + "/bus"}},
+            [](int fd) { return std::vector<std::string>{"--print-address=" + std::to_string(fd)}; }, 5000,
+            &address_, nullptr);
+        if (!daemon_) address_.clear();
     }
     ~PrivateBus() {
-        xtest::Terminate(pid_);
+        daemon_.reset();
         std::error_code ec;
         if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
     }
@@ -129,7 +130,7 @@ public:
 private:
     std::string dir_;
     std::string address_;
-    pid_t pid_ = -1;
+    std::unique_ptr<harness::Child> daemon_;
 };
 
 // Serves org.gnome.Mutter.DisplayConfig from a thread, as told.
@@ -300,7 +301,7 @@ private:
 class StandInTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!xtest::ProgramInstalled("dbus-daemon")) GTEST_SKIP() << "dbus-daemon is not installed";
+        if (!harness::ProgramInstalled("dbus-daemon")) GTEST_SKIP() << "dbus-daemon is not installed";
         ASSERT_FALSE(bus.Address().empty());
     }
     PrivateBus bus;

@@ -137,9 +137,9 @@ TEST_F(WineAdjust, ListMonitorsReadsTheEdidsAsLinuxDoes) {
 
     // The Linux program first: its query makes the server probe its
     // outputs, which Wine, reading RandR's current state, does not do.
-    const Run linux_list = RunProgram({CORVANE_ADJUST_PATH, "--list-monitors", "--json"});
+    const harness::RunResult linux_list = RunProgram({CORVANE_ADJUST_PATH, "--list-monitors", "--json"});
     ASSERT_EQ(linux_list.status, 0) << linux_list.err;
-    const Run windows = RunAdjust({"--list-monitors", "--json"});
+    const harness::RunResult windows = RunAdjust({"--list-monitors", "--json"});
     ASSERT_EQ(windows.status, 0) << windows.err;
     std::string expected = linux_list.out;
     for (const auto& [from, to] :

@@ -53,6 +53,7 @@ TEST_F(XrandrDriverTest, RefusesModesTheOutputDoesNotList) {
         EXPECT_EQ(driver_.TestMode(mode), DISP_CHANGE_BADMODE) << mode;
         EXPECT_EQ(driver_.SetMode(mode), DISP_CHANGE_BADMODE) << mode;
     }
+    EXPECT_EQ(driver_.LastError(), "the monitor lists no such mode");
     ExpectServerSize(1600, 1200);
     EXPECT_EQ(driver_.ErrorCount(), 0);
 }
@@ -104,6 +105,7 @@ TEST_F(XrandrMissingTest, WithoutRandrReadsTheScreenAndFailsChanges) {
     EXPECT_EQ(driver_.TestMode({1600, 1200, 0, 32}), DISP_CHANGE_FAILED);
     EXPECT_EQ(driver_.SetMode({1024, 768, 60, 32}), DISP_CHANGE_FAILED);
     EXPECT_EQ(driver_.TestMode({0, 0, 0, 0}), DISP_CHANGE_FAILED);
+    EXPECT_EQ(driver_.LastError(), "the X server lacks RandR 1.2");
     Drain(200);
     EXPECT_TRUE(notified_.empty());
 }

@@ -68,6 +68,7 @@ TEST_F(XrandrDriverTest, AServerThatGoesAwayIsReportedNotFatal) {
     EXPECT_EQ(driver_.Current(), (DisplayMode{800, 600, 60, 32}));
     EXPECT_EQ(driver_.TestMode({800, 600, 60, 32}), DISP_CHANGE_FAILED);
     EXPECT_EQ(driver_.SetMode({1024, 768, 60, 32}), DISP_CHANGE_FAILED);
+    EXPECT_EQ(driver_.LastError(), "the X server went away");
     EXPECT_TRUE(driver_.WaitForEvent(0));
     driver_.Close();
     EXPECT_FALSE(driver_.IsOpen());

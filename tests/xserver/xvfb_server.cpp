@@ -1,11 +1,7 @@
 #include "tests/xserver/xvfb_server.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <sstream>
 
@@ -29,29 +25,6 @@ bool DisplayInUse(int number) {
     const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
     const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
     return access(socket.c_str(), F_OK) == 0 || access(lock.c_str(), F_OK) == 0;
-}
-
-// Waits for Xvfb to write its display number to `fd`: it does so once it
-// listens. End of file means it gave up (another server took the number).
-bool WaitUntilReady(int fd) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-    std::string text;
-    char buffer[32];
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return false;
-        pollfd poll_fd{fd, POLLIN, 0};
-        const int ready = poll(&poll_fd, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) continue;
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        text.append(buffer, static_cast<std::size_t>(n));
-        if (text.find('\n') != std::string::npos) return true;
-    }
 }
 
 }  // namespace
@@ -80,46 +53,55 @@ int XvfbServer::FreeDisplayNumber(int after) {
     return -1;
 }
 
+CommandResult RunCommand(const std::vector<std::string>& argv, const std::string& display, int timeout_ms) {
+    return harness::Run({argv, harness::EnvironmentWith({{"DISPLAY", display}})}, timeout_ms);
+}
+
+std::unique_ptr<harness::Child> StartOnFreeDisplay(
+    const std::function<std::vector<std::string>(int number)>& argv, int attempts, int timeout_ms,
+    int* number) {
+    *number = -1;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        *number = XvfbServer::FreeDisplayNumber(*number);
+        if (*number < 0) break;
+        // End of file before the number means it gave up (another server took it).
+        std::unique_ptr<harness::Child> server = harness::Child::StartAndReadLine(
+            {argv(*number)},
+            [](int fd) {
+                return std::vector<std::string>{"-displayfd", std::to_string(fd)};
+            },
+            timeout_ms, nullptr, nullptr);
+        if (server) return server;
+    }
+    return nullptr;
+}
+
 std::unique_ptr<XvfbServer> XvfbServer::Start(std::string* error, const std::string& screen,
                                               const std::vector<std::string>& extra_args) {
     int number = -1;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        number = FreeDisplayNumber(number);
-        if (number < 0) break;
-        int ready_pipe[2];
-        if (pipe2(ready_pipe, O_CLOEXEC) != 0) break;
-        std::vector<std::string> argv = {"Xvfb",       ":" + std::to_string(number),
-                                         "-screen",    "0",
-                                         screen,       "-noreset",
-                                         "-nolisten",  "tcp",
-                                         "-displayfd", std::to_string(ready_pipe[1])};
-        argv.insert(argv.end(), extra_args.begin(), extra_args.end());
-        const pid_t pid = Spawn(argv, ready_pipe[1]);
-        close(ready_pipe[1]);
-        if (pid < 0) {
-            close(ready_pipe[0]);
-            break;
-        }
-        std::unique_ptr<XvfbServer> server(new XvfbServer(pid, number));
-        const bool ready = WaitUntilReady(ready_pipe[0]);
-        close(ready_pipe[0]);
-        if (ready) return server;
-        // The destructor stops and reaps it; another number may do.
-    }
+    auto child = StartOnFreeDisplay(
+        [&](int n) {
+            std::vector<std::string> argv = {
+                "Xvfb", ":" + std::to_string(n), "-screen", "0", screen, "-noreset", "-nolisten", "tcp"};
+            argv.insert(argv.end(), extra_args.begin(), extra_args.end());
+            return argv;
+        },
+        kAttempts, kStartTimeoutMs, &number);
+    if (child) return std::unique_ptr<XvfbServer>(new XvfbServer(std::move(child), number));
     if (error) *error = "Xvfb did not start (last display tried :" + std::to_string(number) + ")";
     return nullptr;
 }
 
-XvfbServer::XvfbServer(pid_t pid, int number)
-    : pid_(pid), number_(number), display_(":" + std::to_string(number)) {}
+XvfbServer::XvfbServer(std::unique_ptr<harness::Child> child, int number)
+    : child_(std::move(child)), number_(number), display_(":" + std::to_string(number)) {}
 
 XvfbServer::~XvfbServer() {
     Stop();
 }
 
 void XvfbServer::Stop() {
-    Terminate(pid_);
-    pid_ = -1;
+    if (child_) child_->Stop(3000);
+    child_.reset();
 }
 
 CommandResult XvfbServer::Run(const std::vector<std::string>& argv) const {
@@ -133,7 +115,7 @@ bool XvfbServer::AddMode(const StandardMode& mode, std::string* error) {
     for (const auto& argv : {newmode, std::vector<std::string>{"xrandr", "--addmode", "screen", mode.name}}) {
         const CommandResult result = Run(argv);
         if (result.status != 0) {
-            if (error) *error = argv[1] + " " + mode.name + " failed: " + result.output;
+            if (error) *error = argv[1] + " " + mode.name + " failed: " + result.Output();
             return false;
         }
     }
@@ -149,16 +131,16 @@ bool XvfbServer::AddStandardModes(std::string* error) {
 
 bool XvfbServer::SwitchMode(const std::string& name, std::string* error) {
     const CommandResult result = Run({"xrandr", "--output", "screen", "--mode", name});
-    if (result.status != 0 && error) *error = "xrandr --mode " + name + " failed: " + result.output;
+    if (result.status != 0 && error) *error = "xrandr --mode " + name + " failed: " + result.Output();
     return result.status == 0;
 }
 
 bool XvfbServer::QueryScreenSize(int* width, int* height) const {
     const CommandResult result = Run({"xrandr", "--query"});
     if (result.status != 0) return false;
-    const std::size_t at = result.output.find("current ");
+    const std::size_t at = result.Output().find("current ");
     if (at == std::string::npos) return false;
-    return std::sscanf(result.output.c_str() + at, "current %d x %d", width, height) == 2;
+    return std::sscanf(result.Output().c_str() + at, "current %d x %d", width, height) == 2;
 }
 
 }  // namespace xtest

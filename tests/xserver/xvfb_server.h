@@ -1,17 +1,33 @@
-// A private Xvfb for tests: started on a free display number, stopped by its
-// pid when the object goes (also when the test fails).
+// A private Xvfb for tests: started on a free display number, stopped when
+// the object goes (also when the test fails).
 #pragma once
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "tests/xserver/subprocess.h"
+#include "tests/harness/child.h"
 
 namespace xtest {
+
+using harness::ProgramInstalled;
+using CommandResult = harness::RunResult;
+
+// Runs a command to its end with DISPLAY set to `display` (empty: unset).
+CommandResult RunCommand(const std::vector<std::string>& argv, const std::string& display,
+                         int timeout_ms = 10000);
+
+// Starts an X server on the first free display number that takes, trying
+// `attempts` numbers: `argv(number)` is its command line, to which
+// "-displayfd FD" is added; the server is ready once it writes its number
+// there. Null with `*number` the last number tried otherwise.
+std::unique_ptr<harness::Child> StartOnFreeDisplay(
+    const std::function<std::vector<std::string>(int number)>& argv, int attempts, int timeout_ms,
+    int* number);
 
 // A mode the tests add to the server, with the refresh its timing rounds to.
 struct StandardMode {
@@ -43,8 +59,8 @@ public:
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     void Stop();
-    bool Running() const { return pid_ > 0; }
-    pid_t Pid() const { return pid_; }
+    bool Running() const { return child_ != nullptr; }
+    pid_t Pid() const { return child_ ? child_->Pid() : -1; }
     int Number() const { return number_; }
     const std::string& DisplayName() const { return display_; }
 
@@ -60,9 +76,9 @@ public:
     bool QueryScreenSize(int* width, int* height) const;
 
 private:
-    XvfbServer(pid_t pid, int number);
+    XvfbServer(std::unique_ptr<harness::Child> child, int number);
 
-    pid_t pid_ = -1;
+    std::unique_ptr<harness::Child> child_;
     int number_ = -1;
     std::string display_;
 };

@@ -17,9 +17,9 @@
 #include "platform/host/wayland/wayland_host.h"
 #include "platform/screen/xrandr/xrandr_driver.h"
 #include "platform/ui/afxwin.h"
-#include "platform/ui/framework.h"
 #include "platform/ui/resources.h"
 #include "res/app_resources.h"
+#include "tools/adjust/desktop_run.h"
 #include "tools/adjust/monitor_choice.h"
 #include "tools/adjust/options.h"
 #include "tools/adjust/wayland_desktop.h"
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
 
     screen::XrandrScreenDriver randr;
     host::SdlScreenDriver sdl_modes(host.window());
-    bool monitor_lost = false;
+    adjust::DesktopRun run(host, kProgram);
     if (host.X11Window() != 0 && randr.Open({}, &error)) {
         std::string monitor;
         if (const auto status =
@@ -101,21 +101,13 @@ int main(int argc, char** argv) {
             if (randr.CurrentOrigin(&x, &y)) host.SetScreenOrigin(x, y);
         };
         if (!monitor.empty()) {
-            randr.FollowOutput(monitor);
+            randr.ActOn(monitor);
             place();
         }
-        screen::SetDriver(&randr);
-        host.AddSource(randr.ConnectionFd(), [&randr, place, &monitor_lost, following = !monitor.empty()] {
-            randr.ProcessPendingEvents();
-            if (randr.ServerGone()) return host::SdlHost::SourceState::kGone;
-            if (following && randr.CurrentOutput().empty()) {
-                monitor_lost = true;
-                return host::SdlHost::SourceState::kGone;
-            }
+        run.Attach(randr, [&randr, place, following = !monitor.empty()] {
+            if (following && randr.CurrentOutput().empty()) return false;
             place();
-            // A change reached the framework as a posted WM_DISPLAYCHANGE.
-            return ui::QueuedMessageCount() > 0 ? host::SdlHost::SourceState::kChanged
-                                                : host::SdlHost::SourceState::kQuiet;
+            return true;
         });
     } else {
         if (!options.monitor.empty()) {
@@ -126,20 +118,5 @@ int main(int argc, char** argv) {
         screen::SetDriver(&sdl_modes);
         host.SetDisplayEventHandler([&sdl_modes] { sdl_modes.Refresh(); });
     }
-
-    char* args[] = {argv[0], nullptr};
-    const int code = AfxWinMain(host, 1, args);
-    if (host.SourceGone()) {
-        if (monitor_lost) {
-            std::fprintf(stderr, "%s: the monitor was disconnected and no other monitor is left; exiting\n",
-                         kProgram);
-        } else {
-            std::fprintf(stderr, "%s: the display server went away; exiting\n", kProgram);
-        }
-        // Nothing of SDL's may touch the dead connection on the way out.
-        std::_Exit(1);
-    }
-    ui::ResetState();
-    screen::SetDriver(nullptr);
-    return code;
+    return run.Run(argv[0]);
 }

@@ -8,8 +8,7 @@
 
 #include "platform/host/wayland/wayland_host.h"
 #include "platform/screen/compositor/compositor_driver.h"
-#include "platform/ui/afxwin.h"
-#include "platform/ui/framework.h"
+#include "tools/adjust/desktop_run.h"
 
 namespace adjust {
 
@@ -47,37 +46,19 @@ int RunOnWayland(host::WaylandHost& host, std::future<OpenedDriver> opening, con
         std::fprintf(stderr, "%s: %s\n", program, opened.error.c_str());
         return 1;
     }
-    screen::SetDriver(driver.get());
-    host.AddSource(
-        driver->ConnectionFd(), [&host, modes = driver.get(), acting_on = host.OutputName()]() mutable {
-            modes->ProcessPendingEvents();
-            if (modes->ServerGone()) return host::SourceState::kGone;
-            // The window moved to another output (its own went away): the modes
-            // read and changed are that output's from now on.
-            if (host.OutputName() != acting_on) {
-                acting_on = host.OutputName();
-                modes->ActOn(acting_on);
-                screen::AnnounceDisplayChange();
-            }
-            // A change reached the framework as a posted WM_DISPLAYCHANGE.
-            return ui::QueuedMessageCount() > 0 ? host::SourceState::kChanged : host::SourceState::kQuiet;
-        });
-
-    char* args[] = {argv0, nullptr};
-    const int code = AfxWinMain(host, 1, args);
-    if (host.SourceGone()) {
-        if (!host.LostOutput().empty()) {
-            std::fprintf(stderr,
-                         "%s: the monitor %s was disconnected and no other monitor is left; exiting\n",
-                         program, host.LostOutput().c_str());
-        } else {
-            std::fprintf(stderr, "%s: the display server went away; exiting\n", program);
+    DesktopRun run(host, program);
+    run.Attach(*driver, [&host, modes = driver.get(), acting_on = host.OutputName()]() mutable {
+        // The window moved to another output (its own went away): the modes
+        // read and changed are that output's from now on. The host itself
+        // ends the input when no output is left.
+        if (host.OutputName() != acting_on) {
+            acting_on = host.OutputName();
+            modes->ActOn(acting_on);
+            screen::AnnounceDisplayChange();
         }
-        std::_Exit(1);
-    }
-    ui::ResetState();
-    screen::SetDriver(nullptr);
-    return code;
+        return true;
+    });
+    return run.Run(argv0);
 }
 
 }  // namespace adjust

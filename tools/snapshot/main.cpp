@@ -10,15 +10,10 @@
 
 int main(int argc, char** argv) {
     snapshot::Options options;
+    if (const auto status =
+            cli::HandleCommandLine(snapshot::CommandLine(&options), argc, argv, std::cout, std::cerr))
+        return *status;
     std::string error;
-    if (!snapshot::ParseOptions(argc, argv, &options, &error)) {
-        std::cerr << "corvane-snapshot: " << error << "\n" << snapshot::UsageText();
-        return snapshot::kBadArguments;
-    }
-    if (options.help || options.version) {
-        std::cout << (options.help ? snapshot::HelpText() : snapshot::VersionText());
-        return snapshot::kDone;
-    }
     // Both outputs are created before the run, so a bad path costs no run.
     snapshot::OutputFile trace_file, png_file;
     if ((!options.trace.empty() && !trace_file.Open(options.trace, &error)) ||

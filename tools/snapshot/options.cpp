@@ -5,8 +5,6 @@
 #include <cstring>
 #include <sstream>
 
-#include "pages/build_version.h"
-
 namespace snapshot {
 namespace {
 
@@ -36,10 +34,6 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     while (std::getline(in, part, separator)) parts.push_back(part);
     return parts;
 }
-
-// The options that take a value; --help and --version take none.
-const std::string kValueFlags[] = {"--mode", "--accept", "--reject", "--fail-apply",
-                                   "--do",   "--png",    "--trace"};
 
 // The depths a display mode can have.
 bool IsDisplayDepth(int bpp) {
@@ -106,110 +100,96 @@ std::optional<std::vector<Step>> ParseSteps(const std::string& text, std::string
     return steps;
 }
 
-bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        if (flag == "--help" || flag == "--version") {
-            (flag == "--help" ? options->help : options->version) = true;
+namespace {
+
+// A code (a whole int) for `option`.
+bool ParseCode(const std::string& text, const std::string& option, int* code, std::string* error) {
+    if (ParseInt(Trim(text), code)) return true;
+    *error = "bad code \"" + text + "\" " + option;
+    return false;
+}
+
+}  // namespace
+
+cli::Program CommandLine(Options* options) {
+    const auto mode = [options](const std::string& value, std::string* error) {
+        const auto parsed = ParseMode(value);
+        if (!parsed) *error = "bad mode \"" + value + "\" (WxH[@HZ][/BPP])";
+        if (parsed) options->mode = *parsed;
+        return parsed.has_value();
+    };
+    const auto accept = [options](const std::string& value, std::string* error) {
+        std::vector<screen::DisplayMode> modes;
+        for (const std::string& item : Split(value, ',')) {
+            const auto parsed = ParseMode(item);
+            if (!parsed) {
+                *error = "bad mode \"" + item + "\" in --accept";
+                return false;
+            }
+            modes.push_back(*parsed);
+        }
+        options->accept = modes;
+        return true;
+    };
+    const auto reject = [options](const std::string& value, std::string* error) {
+        options->reject.clear();
+        for (const std::string& item : Split(value, ',')) {
+            if (!ParseCode(item, "in --reject", &options->reject.emplace_back(), error)) return false;
+        }
+        if (options->reject.empty()) *error = "--reject needs at least one code";
+        return !options->reject.empty();
+    };
+    const auto fail_apply = [options](const std::string& value, std::string* error) {
+        int code = 0;
+        if (!ParseCode(value, "for --fail-apply", &code, error)) return false;
+        options->fail_apply = code;
+        return true;
+    };
+    const auto steps = [options](const std::string& value, std::string* error) {
+        auto parsed = ParseSteps(value, error);
+        if (parsed) options->steps = *parsed;
+        return parsed.has_value();
+    };
+    const auto path = [](std::string* field) {
+        return [field](const std::string& value, std::string*) {
+            *field = value;
             return true;
-        }
-        if (std::find(std::begin(kValueFlags), std::end(kValueFlags), flag) == std::end(kValueFlags)) {
-            *error = "unknown option " + flag;
-            return false;
-        }
-        if (i + 1 >= argc) {
-            *error = "option " + flag + " needs a value";
-            return false;
-        }
-        const std::string value = argv[++i];
-        if (flag == "--mode") {
-            const auto mode = ParseMode(value);
-            if (!mode) {
-                *error = "bad mode \"" + value + "\" (WxH[@HZ][/BPP])";
-                return false;
-            }
-            options->mode = *mode;
-        } else if (flag == "--accept") {
-            std::vector<screen::DisplayMode> modes;
-            for (const std::string& item : Split(value, ',')) {
-                const auto mode = ParseMode(item);
-                if (!mode) {
-                    *error = "bad mode \"" + item + "\" in --accept";
-                    return false;
-                }
-                modes.push_back(*mode);
-            }
-            options->accept = modes;
-        } else if (flag == "--reject") {
-            options->reject.clear();
-            for (const std::string& item : Split(value, ',')) {
-                int code = 0;
-                if (!ParseInt(Trim(item), &code)) {
-                    *error = "bad code \"" + item + "\" in --reject";
-                    return false;
-                }
-                options->reject.push_back(code);
-            }
-            if (options->reject.empty()) {
-                *error = "--reject needs at least one code";
-                return false;
-            }
-        } else if (flag == "--fail-apply") {
-            int code = 0;
-            if (!ParseInt(Trim(value), &code)) {
-                *error = "bad code \"" + value + "\" for --fail-apply";
-                return false;
-            }
-            options->fail_apply = code;
-        } else if (flag == "--do") {
-            auto steps = ParseSteps(value, error);
-            if (!steps) return false;
-            options->steps = *steps;
-        } else if (flag == "--png") {
-            options->png = value;
-        } else if (flag == "--trace") {
-            options->trace = value;
-        } else {
-            *error = "unknown option " + flag;
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string UsageText() {
-    return "usage: corvane-snapshot [--mode WxH[@HZ][/BPP]] [--accept LIST] [--reject CODES] [--do STEPS]\n"
-           "                        [--fail-apply CODE] [--png FILE] [--trace FILE] [--help] [--version]\n";
-}
-
-std::string HelpText() {
-    return UsageText() +
-           "\nRuns the wizard on a simulated screen without a display, performs the scripted steps,\n"
-           "and writes what the screen shows as a PNG and what was drawn as JSON Lines.\n"
-           "\noptions:\n"
-           "  --mode WxH[@HZ][/BPP]  the screen's mode at start (default 1024x768@60/32);\n"
-           "                         BPP is 4, 8, 16, 24 or 32\n"
-           "  --accept LIST          comma-separated modes the simulated screen accepts\n"
-           "                         (default: every mode, every depth)\n"
-           "  --reject CODES         comma-separated codes returned for rejected mode tests, in order,\n"
-           "                         the last repeating (default -2)\n"
-           "  --fail-apply CODE      every real mode change fails with this code after its test passed\n"
-           "                         (as a compositor that refuses it); the mode stays as it was\n"
-           "  --do STEPS             steps separated by ';': click NAME, click X,Y, press X,Y,\n"
-           "                         release X,Y, answer yes|no|ok, mode WxH[@HZ][/BPP]\n"
-           "  --png FILE             write the screen at the end as a 24-bit PNG\n"
-           "  --trace FILE           write the drawing calls as JSON Lines\n"
-           "  --help                 print this help and exit\n"
-           "  --version              print the version and exit\n"
-           "\nexit status:\n"
-           "  0  done\n"
-           "  2  bad arguments, or an output file that cannot be written\n"
-           "  3  a message box had no answer\n"
-           "  4  the program ended before the last step\n";
-}
-
-std::string VersionText() {
-    return std::string("corvane-snapshot ") + CORVANE_VERSION + "\n";
+        };
+    };
+    return {
+        "corvane-snapshot",
+        "Runs the wizard on a simulated screen without a display, performs the scripted steps,\n"
+        "and writes what the screen shows as a PNG and what was drawn as JSON Lines.\n",
+        {
+            {"--mode", "WxH[@HZ][/BPP]",
+             "the screen's mode at start (default 1024x768@60/32);\nBPP is 4, 8, 16, 24 or 32", mode},
+            {"--accept", "LIST",
+             "comma-separated modes the simulated screen accepts\n(default: every mode, every depth)",
+             accept},
+            {"--reject", "CODES",
+             "comma-separated codes returned for rejected mode tests, in order,\nthe last repeating (default "
+             "-2)",
+             reject},
+            {"--fail-apply", "CODE",
+             "every real mode change fails with this code after its test passed\n(as a compositor that "
+             "refuses it); "
+             "the mode stays as it was",
+             fail_apply},
+            {"--do", "STEPS",
+             "steps separated by ';': click NAME, click X,Y, press X,Y,\nrelease X,Y, answer yes|no|ok, mode "
+             "WxH[@HZ][/BPP]",
+             steps},
+            {"--png", "FILE", "write the screen at the end as a 24-bit PNG", path(&options->png)},
+            {"--trace", "FILE", "write the drawing calls as JSON Lines", path(&options->trace)},
+            {"--help", "", "print this help and exit", {}},
+            {"--version", "", "print the version and exit", {}},
+        },
+        "\nexit status:\n"
+        "  0  done\n"
+        "  2  bad arguments, or an output file that cannot be written\n"
+        "  3  a message box had no answer\n"
+        "  4  the program ended before the last step\n",
+    };
 }
 
 }  // namespace snapshot

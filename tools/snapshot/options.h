@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/screen/driver.h"
+#include "tools/command_line.h"
 
 namespace snapshot {
 
@@ -25,22 +26,14 @@ struct Options {
     std::vector<Step> steps;
     std::string png;
     std::string trace;
-    bool help = false;     // --help: print HelpText() and exit 0
-    bool version = false;  // --version: print the version and exit 0
 };
 
 // "WxH[@HZ][/BPP]"; a missing rate is 60 and a missing depth 32; a depth
 // other than 4, 8, 16, 24 or 32 is refused.
 std::optional<screen::DisplayMode> ParseMode(const std::string& text);
 std::optional<std::vector<Step>> ParseSteps(const std::string& text, std::string* error);
-// Fills *options; false with a message in *error for bad arguments. --help
-// and --version end the parse where they stand.
-bool ParseOptions(int argc, char** argv, Options* options, std::string* error);
-
-// The usage line, and the full --help text (usage, options, exit statuses).
-std::string UsageText();
-std::string HelpText();
-std::string VersionText();
+// The program's options, filling *options as they are taken.
+cli::Program CommandLine(Options* options);
 
 // The buttons by the names the steps use.
 constexpr const char* kButtonNames[6] = {"adjust", "back", "next", "quit", "finish", "change"};

@@ -9,13 +9,12 @@
 
 #include "platform/gdi/surface.h"
 #include "platform/host/event_source.h"
-#include "platform/host/host.h"
 
 struct SDL_Window;
 
 namespace host {
 
-class SdlHost final : public Host {
+class SdlHost final : public DesktopHost {
 public:
     using SourceState = host::SourceState;
     using IconLoader = std::function<gdi::SurfacePtr(int resource_id)>;
@@ -40,10 +39,8 @@ public:
     // The X window id under X11, else 0.
     unsigned long X11Window() const;
 
-    // Another connection the loop sleeps on (X11 only). `drain` runs before
-    // every sleep and after every wake-up: kChanged ends the wait with a
-    // kDisplayChanged event, kGone ends the input.
-    void AddSource(int fd, std::function<SourceState()> drain);
+    // Sources are read under X11 only.
+    void AddSource(int fd, std::function<SourceState()> drain) override;
     // Runs when SDL reports a display or window-display change.
     void SetDisplayEventHandler(std::function<void()> handler);
     void SetIconLoader(IconLoader loader);
@@ -51,8 +48,7 @@ public:
     // monitor being adjusted. Until set, that of SDL's first display.
     void SetScreenOrigin(int x, int y);
 
-    // The input ended because a source (the display server) went away.
-    bool SourceGone() const;
+    bool SourceGone() const override;
 
     bool WaitEvent(Event& event) override;
     gdi::Surface* ScreenBuffer(int width, int height) override;

@@ -21,6 +21,7 @@
 #include "platform/host/wayland/wayland_input.h"
 #include "platform/host/wayland/wayland_outputs.h"
 #include "platform/screen/driver.h"
+#include "platform/wayland_dispatch.h"
 
 namespace host {
 namespace {
@@ -396,35 +397,11 @@ struct WaylandHost::Impl {
     // until something arrives there or on a source; false when the
     // compositor went away.
     bool Sleep() {
-        while (wl_display_prepare_read(display) != 0) {
-            if (wl_display_dispatch_pending(display) < 0) return false;
-        }
-        if (!events.empty() || display_changed || gone) {
-            wl_display_cancel_read(display);
-            return true;
-        }
-        short wayland_events = POLLIN;
-        if (wl_display_flush(display) < 0) {
-            if (errno != EAGAIN) {
-                wl_display_cancel_read(display);
-                return false;
-            }
-            wayland_events |= POLLOUT;  // the socket is full: wake when it drains
-        }
-        std::vector<pollfd> fds{{wl_display_get_fd(display), wayland_events, 0}};
+        std::vector<pollfd> fds;
         for (const EventSource& s : sources) fds.push_back({s.fd, POLLIN, 0});
-        if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) {
-            wl_display_cancel_read(display);
-            return false;
-        }
-        const short got = fds[0].revents;
-        if (got & POLLIN) {
-            if (wl_display_read_events(display) < 0) return false;
-        } else {
-            wl_display_cancel_read(display);
-            if (got & (POLLERR | POLLHUP | POLLNVAL)) return false;
-        }
-        return wl_display_dispatch_pending(display) >= 0;
+        return platform::DispatchOnce(display, fds, platform::kNoDeadline, [this] {
+                   return !events.empty() || display_changed || gone;
+               }) != platform::Dispatched::kFailed;
     }
 };
 

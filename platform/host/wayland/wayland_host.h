@@ -10,13 +10,12 @@
 
 #include "platform/gdi/surface.h"
 #include "platform/host/event_source.h"
-#include "platform/host/host.h"
 
 struct wl_display;
 
 namespace host {
 
-class WaylandHost final : public Host {
+class WaylandHost final : public DesktopHost {
 public:
     using SourceState = host::SourceState;
 
@@ -40,15 +39,9 @@ public:
     // The output the window is on, as the compositor names it.
     std::string OutputName() const;
 
-    // Another connection the loop sleeps on. `drain` runs before every sleep
-    // and after every wake-up: kChanged ends the wait with a kDisplayChanged
-    // event, kGone ends the input.
-    void AddSource(int fd, std::function<SourceState()> drain);
-    // The input ended because the compositor or a source went away, or
-    // because the window's output did and no other was left (then
-    // LostOutput names it).
-    bool SourceGone() const;
-    std::string LostOutput() const;
+    void AddSource(int fd, std::function<SourceState()> drain) override;
+    bool SourceGone() const override;
+    std::string LostOutput() const override;
 
     bool WaitEvent(Event& event) override;
     gdi::Surface* ScreenBuffer(int width, int height) override;

@@ -22,7 +22,6 @@ constexpr const char* kInterface = "org.gnome.Mutter.DisplayConfig";
 constexpr const char* kStateSignature = "ua((ssss)a(siiddada{sv})a{sv})a(iiduba(ssss)a{sv})a{sv}";
 constexpr std::uint32_t kMethodVerify = 0;
 constexpr std::uint32_t kMethodPersistent = 2;
-constexpr int kDefaultTimeoutMs = 3000;
 
 struct BusError {
     sd_bus_error error = SD_BUS_ERROR_NULL;
@@ -179,20 +178,16 @@ DisplayMode ModeOf(const gnome::MutterMonitor* monitor) {
 }  // namespace
 
 struct GnomeScreenDriver::Impl {
-    GnomeScreenDriver* owner = nullptr;
+    GnomeScreenDriver* owner;
     sd_bus* bus = nullptr;
     sd_bus_slot* changed_slot = nullptr;
     gnome::MutterState state;
     std::string connector;
     DisplayMode last_known;
-    DisplayMode last_notified;
     bool reread = false;
     bool gone = false;
-    bool gone_reported = false;
-    std::function<void()> on_gone;
-    int timeout_ms = kDefaultTimeoutMs;
-    std::string last_error;
 
+    explicit Impl(GnomeScreenDriver* driver) : owner(driver) {}
     ~Impl() { Close(); }
 
     void Close() {
@@ -201,9 +196,15 @@ struct GnomeScreenDriver::Impl {
         bus = nullptr;
     }
 
+    // Every call waits for the service as long as the driver's time-out.
     void SetTimeout() {
         if (bus)
-            sd_bus_set_method_call_timeout(bus, static_cast<std::uint64_t>(std::max(1, timeout_ms)) * 1000);
+            sd_bus_set_method_call_timeout(bus, static_cast<std::uint64_t>(owner->ReplyTimeoutMs()) * 1000);
+    }
+
+    bool Failed(std::string why) {
+        owner->Fail(DISP_CHANGE_FAILED, std::move(why));
+        return false;
     }
 
     // Failures of the connection itself (not of a call) mean the bus is gone.
@@ -216,48 +217,35 @@ struct GnomeScreenDriver::Impl {
 
     // Reads the layout; false (state kept) with last_error set otherwise.
     bool Read() {
-        if (!bus || gone) return false;
+        if (!bus || gone) return Failed("the display service went away");
+        SetTimeout();
         BusError error;
         Message reply;
         int r = sd_bus_call_method(bus, kService, kPath, kInterface, "GetCurrentState", &error.error,
                                    &reply.m, "");
         if (r < 0) {
-            last_error = "GetCurrentState failed: " + Describe(r, error.error);
             NoteFailure(r);
-            return false;
+            return Failed("GetCurrentState failed: " + Describe(r, error.error));
         }
         if (!sd_bus_message_has_signature(reply.m, kStateSignature)) {
             const char* got = sd_bus_message_get_signature(reply.m, 1);
-            last_error = std::string("GetCurrentState answered with signature \"") + (got ? got : "") +
-                         "\", expected \"" + kStateSignature + "\"";
-            return false;
+            return Failed(std::string("GetCurrentState answered with signature \"") + (got ? got : "") +
+                          "\", expected \"" + kStateSignature + "\"");
         }
         gnome::MutterState fresh;
-        if ((r = ReadState(reply.m, &fresh)) < 0) {
-            last_error = std::string("GetCurrentState answer unreadable: ") + std::strerror(-r);
-            return false;
-        }
+        if ((r = ReadState(reply.m, &fresh)) < 0)
+            return Failed(std::string("GetCurrentState answer unreadable: ") + std::strerror(-r));
         state = std::move(fresh);
         const DisplayMode now = ModeOf(state.Find(connector));
         if (now.width > 0) last_known = now;
         return true;
     }
 
-    void AnnounceIfChanged() {
-        const DisplayMode now = ModeOf(state.Find(connector));
-        if (now.width <= 0 || now == last_notified) return;
-        last_notified = now;
-        owner->NotifyChanged(now);
-    }
-
-    void ReportGone() {
-        if (!gone || gone_reported) return;
-        gone_reported = true;
-        if (on_gone) on_gone();
-    }
+    void AnnounceIfChanged() { owner->Announce(ModeOf(state.Find(connector))); }
 
     void WaitForChange() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(owner->ReplyTimeoutMs());
         while (bus && !gone && !reread) {
             const int r = sd_bus_process(bus, nullptr);
             if (r < 0) {
@@ -278,22 +266,18 @@ struct GnomeScreenDriver::Impl {
     }
 
     int Configure(const DisplayMode& request, std::uint32_t method) {
-        if (!bus || gone) return DISP_CHANGE_FAILED;
+        if (!bus || gone) return owner->Fail(DISP_CHANGE_FAILED, "the display service went away");
         // The layout must be current: the service refuses an outdated serial.
         if (!Read()) return DISP_CHANGE_FAILED;
         const gnome::MutterMonitor* monitor = state.Find(connector);
-        if (!monitor || !monitor->Current()) {
-            last_error = "monitor " + connector + " is not in use";
-            return DISP_CHANGE_FAILED;
-        }
+        if (!monitor || !monitor->Current())
+            return owner->Fail(DISP_CHANGE_FAILED, "monitor " + connector + " is not in use");
         const auto modes = gnome::CompositorModes(*monitor);
         const ModeChoice choice = ChooseMode(modes, request);
-        if (choice.kind != ModeChoice::kListed) return DISP_CHANGE_BADMODE;
+        if (choice.kind != ModeChoice::kListed)
+            return owner->Fail(DISP_CHANGE_BADMODE, "monitor " + connector + " lists no such mode");
         const auto layout = gnome::LayoutWithMode(state, connector, monitor->modes[choice.index].id);
-        if (!layout) {
-            last_error = "the current layout cannot be rebuilt";
-            return DISP_CHANGE_FAILED;
-        }
+        if (!layout) return owner->Fail(DISP_CHANGE_FAILED, "the current layout cannot be rebuilt");
 
         Message call;
         int r =
@@ -307,25 +291,21 @@ struct GnomeScreenDriver::Impl {
             r = sd_bus_message_append(call.m, "{sv}", "layout-mode", "u", *state.layout_mode);
         }
         if (r >= 0) r = sd_bus_message_close_container(call.m);
-        if (r < 0) {
-            last_error = std::string("cannot build ApplyMonitorsConfig: ") + std::strerror(-r);
-            return DISP_CHANGE_FAILED;
-        }
+        if (r < 0)
+            return owner->Fail(DISP_CHANGE_FAILED,
+                               std::string("cannot build ApplyMonitorsConfig: ") + std::strerror(-r));
         BusError error;
         Message reply;
         r = sd_bus_call(bus, call.m, 0, &error.error, &reply.m);
         if (r < 0) {
-            last_error = "ApplyMonitorsConfig failed: " + Describe(r, error.error);
             NoteFailure(r);
-            return DISP_CHANGE_FAILED;
+            return owner->Fail(DISP_CHANGE_FAILED, "ApplyMonitorsConfig failed: " + Describe(r, error.error));
         }
         return DISP_CHANGE_SUCCESSFUL;
     }
 };
 
-GnomeScreenDriver::GnomeScreenDriver() : impl_(std::make_unique<Impl>()) {
-    impl_->owner = this;
-}
+GnomeScreenDriver::GnomeScreenDriver() : impl_(std::make_unique<Impl>(this)) {}
 
 GnomeScreenDriver::~GnomeScreenDriver() = default;
 
@@ -352,24 +332,14 @@ int Connect(const std::string& address, sd_bus** bus) {
 
 bool GnomeScreenDriver::Open(const std::string& bus_address, const std::string& connector,
                              std::string* error) {
-    auto fresh = std::make_unique<Impl>();
-    fresh->owner = this;
-    fresh->on_gone = std::move(impl_->on_gone);
-    fresh->timeout_ms = impl_->timeout_ms;
-    impl_ = std::move(fresh);
-    Impl& d = *impl_;
-    const auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        d.Close();
-        return false;
-    };
+    Impl& d = BeginOpen(impl_, this);
+    const auto fail = [&](std::string why) { return FailOpen(impl_, this, std::move(why), error); };
     int r = Connect(bus_address, &d.bus);
     if (r < 0) return fail(std::string("cannot connect to the session bus: ") + std::strerror(-r));
-    d.SetTimeout();
     r = sd_bus_match_signal(d.bus, &d.changed_slot, nullptr, kPath, kInterface, "MonitorsChanged",
                             &Impl::OnMonitorsChanged, &d);
     if (r < 0) return fail(std::string("cannot follow MonitorsChanged: ") + std::strerror(-r));
-    if (!d.Read()) return fail(d.last_error);
+    if (!d.Read()) return fail(LastError());
     const gnome::MutterMonitor* target = d.state.Target(connector);
     if (!target) {
         return fail(connector.empty() ? "GNOME lists no monitor in use"
@@ -377,14 +347,14 @@ bool GnomeScreenDriver::Open(const std::string& bus_address, const std::string& 
     }
     d.connector = target->connector;
     d.last_known = ModeOf(target);
-    d.last_notified = d.last_known;
+    TakeAsAnnounced(d.last_known);
     return true;
 }
 
 bool GnomeScreenDriver::Offered(const std::string& bus_address) {
     sd_bus* bus = nullptr;
     if (Connect(bus_address, &bus) < 0) return false;
-    sd_bus_set_method_call_timeout(bus, static_cast<std::uint64_t>(kDefaultTimeoutMs) * 1000);
+    sd_bus_set_method_call_timeout(bus, static_cast<std::uint64_t>(kDefaultReplyTimeoutMs) * 1000);
     BusError error;
     Message reply;
     int has_owner = 0;
@@ -410,7 +380,7 @@ void GnomeScreenDriver::ActOn(const std::string& output) {
     d.connector = output;
     const DisplayMode now = ModeOf(d.state.Find(output));
     if (now.width > 0) d.last_known = now;
-    d.last_notified = d.last_known;
+    TakeAsAnnounced(d.last_known);
 }
 
 DisplayMode GnomeScreenDriver::Current() const {
@@ -420,7 +390,7 @@ DisplayMode GnomeScreenDriver::Current() const {
 
 int GnomeScreenDriver::TestMode(const DisplayMode& mode) {
     const int result = impl_->Configure(mode, kMethodVerify);
-    impl_->ReportGone();
+    ReportGoneOnce(impl_->gone);
     return result;
 }
 
@@ -432,7 +402,7 @@ int GnomeScreenDriver::SetMode(const DisplayMode& mode) {
     if (result == DISP_CHANGE_SUCCESSFUL) impl_->WaitForChange();
     if (result == DISP_CHANGE_SUCCESSFUL && impl_->Read()) impl_->AnnounceIfChanged();
     impl_->reread = false;
-    impl_->ReportGone();
+    ReportGoneOnce(impl_->gone);
     return result;
 }
 
@@ -460,24 +430,11 @@ void GnomeScreenDriver::ProcessPendingEvents() {
         d.reread = false;
         if (d.Read()) d.AnnounceIfChanged();
     }
-    d.ReportGone();
+    ReportGoneOnce(d.gone);
 }
 
 bool GnomeScreenDriver::ServerGone() const {
     return impl_->gone;
-}
-
-void GnomeScreenDriver::SetServerGoneCallback(std::function<void()> callback) {
-    impl_->on_gone = std::move(callback);
-}
-
-const std::string& GnomeScreenDriver::LastError() const {
-    return impl_->last_error;
-}
-
-void GnomeScreenDriver::SetReplyTimeout(int milliseconds) {
-    impl_->timeout_ms = std::max(1, milliseconds);
-    impl_->SetTimeout();
 }
 
 }  // namespace screen

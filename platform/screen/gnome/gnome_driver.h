@@ -7,7 +7,6 @@
 // "persistent"; both carry the rest of the layout as it is.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,13 +50,6 @@ public:
     bool WantsWrite() const;
     void ProcessPendingEvents() override;
     bool ServerGone() const override;
-    void SetServerGoneCallback(std::function<void()> callback);
-
-    // How long a call may wait for the service (default 3 s).
-    void SetReplyTimeout(int milliseconds);
-
-    // Why the last call failed, in words (for messages and tests).
-    const std::string& LastError() const;
 
 private:
     struct Impl;

@@ -1,35 +1,29 @@
 #include "platform/screen/wayland/readonly_driver.h"
 
 #include <errno.h>
-#include <poll.h>
 #include <wayland-client.h>
 
-#include <chrono>
 #include <cstdio>
 
 #include "platform/screen/compositor_modes.h"
 #include "platform/screen/devmode.h"
 #include "platform/screen/wayland/output_tracker.h"
+#include "platform/wayland_dispatch.h"
 
 namespace screen {
-namespace {
-
-constexpr int kReplyTimeoutMs = 3000;
-
-}  // namespace
 
 struct WaylandReadOnlyScreenDriver::Impl {
-    WaylandReadOnlyScreenDriver* owner = nullptr;
+    WaylandReadOnlyScreenDriver* owner;
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     wayland::OutputTracker outputs;
     std::string output;
     DisplayMode last_known;
-    DisplayMode last_notified;
     bool check = false;
     bool gone = false;
     bool said_missing = false;
 
+    explicit Impl(WaylandReadOnlyScreenDriver* driver) : owner(driver) {}
     ~Impl() {
         outputs.Clear();
         if (registry) wl_registry_destroy(registry);
@@ -52,25 +46,9 @@ struct WaylandReadOnlyScreenDriver::Impl {
         static const wl_callback_listener listener = {
             [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
         wl_callback_add_listener(callback, &listener, &done);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
-        while (!done && !gone) {
-            if (wl_display_dispatch_pending(display) < 0) {
-                gone = true;
-                break;
-            }
-            if (done) break;
-            if (wl_display_prepare_read(display) != 0) continue;
-            wl_display_flush(display);
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  deadline - std::chrono::steady_clock::now())
-                                  .count();
-            pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-            if (left <= 0 || poll(&fd, 1, static_cast<int>(left)) <= 0) {
-                wl_display_cancel_read(display);
-                if (left <= 0) break;
-                continue;
-            }
-            if (wl_display_read_events(display) < 0) gone = true;
+        if (!gone && platform::DispatchUntil(display, platform::DeadlineAfter(owner->ReplyTimeoutMs()),
+                                             [&] { return done; }) == platform::Dispatched::kFailed) {
+            gone = true;
         }
         wl_callback_destroy(callback);
         return done;
@@ -87,13 +65,11 @@ struct WaylandReadOnlyScreenDriver::Impl {
             std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, MissingLine());
             said_missing = true;
         }
-        return DISP_CHANGE_FAILED;
+        return owner->Fail(DISP_CHANGE_FAILED, MissingLine());
     }
 };
 
-WaylandReadOnlyScreenDriver::WaylandReadOnlyScreenDriver() : impl_(std::make_unique<Impl>()) {
-    impl_->owner = this;
-}
+WaylandReadOnlyScreenDriver::WaylandReadOnlyScreenDriver() : impl_(std::make_unique<Impl>(this)) {}
 
 WaylandReadOnlyScreenDriver::~WaylandReadOnlyScreenDriver() = default;
 
@@ -104,22 +80,18 @@ const char* WaylandReadOnlyScreenDriver::MissingLine() {
 
 bool WaylandReadOnlyScreenDriver::Open(const std::string& display_name, const std::string& output,
                                        std::string* error) {
-    impl_ = std::make_unique<Impl>();
-    impl_->owner = this;
-    Impl& d = *impl_;
-    const auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        impl_ = std::make_unique<Impl>();
-        impl_->owner = this;
-        return false;
-    };
+    Impl& d = BeginOpen(impl_, this);
+    const auto fail = [&](std::string why) { return FailOpen(impl_, this, std::move(why), error); };
     d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
     if (!d.display) return fail("cannot connect to the Wayland compositor");
     d.registry = wl_display_get_registry(d.display);
     wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
     d.outputs.SetChangedCallback([&d] { d.check = true; });
     // Globals first, then the outputs' state.
-    if (!d.RoundTrip() || !d.RoundTrip()) return fail("the Wayland compositor does not answer");
+    if (!d.RoundTrip() || !d.RoundTrip()) {
+        return fail(d.gone ? "the connection to the Wayland compositor broke"
+                           : "the Wayland compositor does not answer");
+    }
     if (!output.empty()) {
         if (!d.outputs.Find(output)) return fail("the compositor has no output named " + output);
         d.output = output;
@@ -129,7 +101,7 @@ bool WaylandReadOnlyScreenDriver::Open(const std::string& display_name, const st
         d.output = all.front()->name;
     }
     d.last_known = d.Read();
-    d.last_notified = d.last_known;
+    TakeAsAnnounced(d.last_known);
     d.check = false;
     return true;
 }
@@ -157,25 +129,12 @@ int WaylandReadOnlyScreenDriver::ConnectionFd() const {
 
 void WaylandReadOnlyScreenDriver::ProcessPendingEvents() {
     Impl& d = *impl_;
-    if (d.display && !d.gone) {
-        if (wl_display_prepare_read(d.display) == 0) {
-            pollfd fd{wl_display_get_fd(d.display), POLLIN, 0};
-            if (poll(&fd, 1, 0) > 0) {
-                if (wl_display_read_events(d.display) < 0) d.gone = true;
-            } else {
-                wl_display_cancel_read(d.display);
-            }
-        }
-        if (!d.gone && wl_display_dispatch_pending(d.display) < 0) d.gone = true;
-        if (!d.gone) wl_display_flush(d.display);
+    if (d.display && !d.gone && !platform::DispatchWaiting(d.display)) d.gone = true;
+    if (d.check) {
+        d.check = false;
+        if (Announce(d.Read())) d.last_known = Announced();
     }
-    if (!d.check) return;
-    d.check = false;
-    const DisplayMode now = d.Read();
-    if (now.width <= 0 || now == d.last_notified) return;
-    d.last_known = now;
-    d.last_notified = now;
-    NotifyChanged(now);
+    ReportGoneOnce(d.gone);
 }
 
 bool WaylandReadOnlyScreenDriver::ServerGone() const {

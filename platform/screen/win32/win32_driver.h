@@ -1,19 +1,20 @@
-// The screen driver of Windows: the display settings of one monitor, by its
-// device name, read and changed with EnumDisplaySettingsExW and
-// ChangeDisplaySettingsExW, their codes passed on unchanged; and the
-// desktop's monitors with their EDIDs.
+// The screen driver of Windows on the driver core: the display settings of
+// one monitor, by its device name, their codes passed on unchanged.
 #pragma once
 
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "platform/screen/driver.h"
-#include "platform/screen/monitor.h"
+#include "platform/screen/driver_core.h"
+#include "platform/screen/win32/win32_display.h"
 
 namespace screen {
 
-class Win32ScreenDriver final : public ScreenDriver {
+class Win32ScreenDriver final : public DriverCore {
 public:
+    Win32ScreenDriver();
+    ~Win32ScreenDriver() override;
+
     // Acts on the monitor named `device` ("\\.\DISPLAY2"). False with the
     // reason in `error` when Windows knows no such display.
     bool Open(const std::string& device, std::string* error);
@@ -22,20 +23,15 @@ public:
     int TestMode(const DisplayMode& mode) override;
     int SetMode(const DisplayMode& mode) override;
 
-    // Reads the mode again and tells the listener when it differs from the
-    // one last seen; true when it did.
+    // Reads the mode again and announces it when it differs from the one
+    // announced last; true when it did.
     bool Refresh();
     // Where the monitor's picture starts on the desktop; false when unknown.
     bool Origin(int* x, int* y) const;
 
 private:
-    std::wstring device_;
-    DisplayMode last_seen_;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
-
-// The desktop's displays, in Windows' order, named by device name. Each has
-// the EDID Windows keeps for the monitor on it; makers' names come from the
-// table built into the program.
-std::vector<Monitor> ReadWin32Monitors();
 
 }  // namespace screen

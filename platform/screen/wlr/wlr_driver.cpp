@@ -1,12 +1,9 @@
 #include "platform/screen/wlr/wlr_driver.h"
 
-#include <poll.h>
 #include <wayland-client.h>
 #include <wlr-output-management-unstable-v1-client-protocol.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -15,15 +12,13 @@
 #include "platform/screen/devmode.h"
 #include "platform/screen/wayland/output_tracker.h"
 #include "platform/screen/wlr/wlr_modes.h"
+#include "platform/wayland_dispatch.h"
 
 namespace screen {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The protocol version this code speaks.
 constexpr std::uint32_t kManagerVersion = 2;
-constexpr int kDefaultReplyTimeoutMs = 3000;
 
 struct Head;
 
@@ -77,7 +72,7 @@ struct HeadView {
 }  // namespace
 
 struct WlrScreenDriver::Impl {
-    WlrScreenDriver* owner = nullptr;
+    WlrScreenDriver* owner;
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     zwlr_output_manager_v1* manager = nullptr;
@@ -87,17 +82,14 @@ struct WlrScreenDriver::Impl {
     bool got_done = false;
     bool manager_finished = false;
     bool gone = false;
-    bool gone_reported = false;
     bool check_mode = false;
     std::string head_name;
     DisplayMode last_known;
-    DisplayMode last_notified;
-    std::function<void()> on_gone;
-    int reply_timeout_ms = kDefaultReplyTimeoutMs;
 
     enum class Outcome { kWaiting, kSucceeded, kFailed, kCancelled };
     Outcome outcome = Outcome::kWaiting;
 
+    explicit Impl(WlrScreenDriver* driver) : owner(driver) {}
     ~Impl() { Close(); }
 
     void Close() {
@@ -145,50 +137,14 @@ struct WlrScreenDriver::Impl {
         return {view.mode.width, view.mode.height, RoundedHz(view.mode.refresh_mhz), kCompositorBpp};
     }
 
-    // The connection failed between prepare_read and read_events.
-    void GoneWhileReading() {
-        gone = true;
-        wl_display_cancel_read(display);
-    }
-
     // Reads and dispatches what arrives until `done` holds, the time is up or
     // the connection fails. Never blocks longer than `timeout_ms`.
-    template <typename Done>
-    bool DispatchUntil(Done done, int timeout_ms) {
+    bool DispatchUntil(const std::function<bool()>& done, int timeout_ms) {
         if (!display || gone) return false;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-        for (;;) {
-            if (wl_display_dispatch_pending(display) < 0) {
-                gone = true;
-                return false;
-            }
-            if (done()) return true;
-            if (wl_display_prepare_read(display) != 0) continue;
-            if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-                GoneWhileReading();
-                return false;
-            }
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0) {
-                wl_display_cancel_read(display);
-                return false;
-            }
-            pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-            const int ready = poll(&fd, 1, static_cast<int>(left));
-            if (ready <= 0) {
-                wl_display_cancel_read(display);
-                if (ready < 0 && errno != EINTR) {
-                    gone = true;
-                    return false;
-                }
-                continue;
-            }
-            if (wl_display_read_events(display) < 0) {
-                gone = true;
-                return false;
-            }
-        }
+        const platform::Dispatched got =
+            platform::DispatchUntil(display, platform::DeadlineAfter(timeout_ms), done);
+        if (got == platform::Dispatched::kFailed) gone = true;
+        return got == platform::Dispatched::kReady;
     }
 
     bool Sync() {
@@ -197,7 +153,7 @@ struct WlrScreenDriver::Impl {
         static const wl_callback_listener listener = {
             [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
         wl_callback_add_listener(callback, &listener, &synced);
-        const bool ok = DispatchUntil([&] { return synced; }, reply_timeout_ms);
+        const bool ok = DispatchUntil([&] { return synced; }, owner->ReplyTimeoutMs());
         wl_callback_destroy(callback);
         return ok;
     }
@@ -208,17 +164,7 @@ struct WlrScreenDriver::Impl {
         check_mode = false;
         const Head* head = Target();
         if (!head) return;
-        const DisplayMode now = ModeOf(*head);
-        if (now.width <= 0 || now == last_notified) return;
-        last_known = now;
-        last_notified = now;
-        owner->NotifyChanged(now);
-    }
-
-    void ReportGone() {
-        if (!gone || gone_reported) return;
-        gone_reported = true;
-        if (on_gone) on_gone();
+        if (owner->Announce(ModeOf(*head))) last_known = owner->Announced();
     }
 
     int Configure(const DisplayMode& request, bool apply);
@@ -348,17 +294,21 @@ void WlrScreenDriver::Impl::HeadFinished(void* data, zwlr_output_head_v1*) {
 // Builds one configuration holding every head as it is, with the target head
 // in the requested mode, and asks the compositor to test or apply it.
 int WlrScreenDriver::Impl::Configure(const DisplayMode& request, bool apply) {
-    if (!display || gone || !manager || manager_finished) return DISP_CHANGE_FAILED;
+    if (!display || gone) return owner->Fail(DISP_CHANGE_FAILED, "the compositor went away");
+    if (!manager || manager_finished)
+        return owner->Fail(DISP_CHANGE_FAILED, "the compositor stopped its output management");
     // Catch up first, so the configuration names the latest serial and heads.
-    if (!Sync()) return DISP_CHANGE_FAILED;
+    if (!Sync()) return owner->Fail(DISP_CHANGE_FAILED, "the compositor does not answer");
     Head* target = Target();
-    if (!target || !View(*target).on) return DISP_CHANGE_FAILED;
+    if (!target || !View(*target).on)
+        return owner->Fail(DISP_CHANGE_FAILED, "the output " + head_name + " is not on");
 
     const std::vector<CompositorMode> reported = target->Reported();
     std::vector<std::size_t> index;
     const std::vector<CompositorMode> offered = wlr::OfferedModes(reported, &index);
     const ModeChoice choice = ChooseMode(offered, request);
-    if (choice.kind == ModeChoice::kBadMode) return DISP_CHANGE_BADMODE;
+    if (choice.kind == ModeChoice::kBadMode)
+        return owner->Fail(DISP_CHANGE_BADMODE, "the output " + head_name + " offers no such mode");
 
     zwlr_output_configuration_v1* config = zwlr_output_manager_v1_create_configuration(manager, serial);
     outcome = Outcome::kWaiting;
@@ -394,46 +344,43 @@ int WlrScreenDriver::Impl::Configure(const DisplayMode& request, bool apply) {
     } else {
         zwlr_output_configuration_v1_test(config);
     }
-    DispatchUntil([&] { return outcome != Outcome::kWaiting; }, reply_timeout_ms);
+    DispatchUntil([&] { return outcome != Outcome::kWaiting; }, owner->ReplyTimeoutMs());
     for (auto* config_head : config_heads) zwlr_output_configuration_head_v1_destroy(config_head);
     zwlr_output_configuration_v1_destroy(config);
     if (display && !gone) wl_display_flush(display);
 
-    if (outcome != Outcome::kSucceeded) return DISP_CHANGE_FAILED;
+    if (outcome != Outcome::kSucceeded) {
+        return owner->Fail(DISP_CHANGE_FAILED, outcome == Outcome::kFailed ? "the compositor refused the mode"
+                                               : outcome == Outcome::kCancelled
+                                                   ? "the outputs changed meanwhile"
+                                                   : "the compositor does not answer");
+    }
     // The new state follows the answer; read it before reporting success.
     if (apply) Sync();
     return DISP_CHANGE_SUCCESSFUL;
 }
 
-WlrScreenDriver::WlrScreenDriver() : impl_(std::make_unique<Impl>()) {
-    impl_->owner = this;
-}
+WlrScreenDriver::WlrScreenDriver() : impl_(std::make_unique<Impl>(this)) {}
 
 WlrScreenDriver::~WlrScreenDriver() = default;
 
 bool WlrScreenDriver::Open(const std::string& display_name, const std::string& head_name,
                            std::string* error) {
-    auto fresh = std::make_unique<Impl>();
-    fresh->owner = this;
-    fresh->on_gone = std::move(impl_->on_gone);
-    fresh->reply_timeout_ms = impl_->reply_timeout_ms;
-    impl_ = std::move(fresh);
-    Impl& d = *impl_;
-    const auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        d.Close();
-        return false;
-    };
+    Impl& d = BeginOpen(impl_, this);
+    const auto fail = [&](std::string why) { return FailOpen(impl_, this, std::move(why), error); };
     d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
     if (!d.display) return fail("cannot connect to the Wayland compositor");
     d.outputs.SetChangedCallback([&d] { d.check_mode = true; });
     d.registry = wl_display_get_registry(d.display);
     wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
-    if (!d.Sync()) return fail("the Wayland compositor does not answer");
+    if (!d.Sync()) {
+        return fail(d.gone ? "the connection to the Wayland compositor broke"
+                           : "the Wayland compositor does not answer");
+    }
     if (!d.manager)
         return fail("the compositor does not offer wlr-output-management (zwlr_output_manager_v1)");
     // The heads, then (one more round) the outputs' modes.
-    if (!d.DispatchUntil([&] { return d.got_done; }, d.reply_timeout_ms) || !d.Sync()) {
+    if (!d.DispatchUntil([&] { return d.got_done; }, ReplyTimeoutMs()) || !d.Sync()) {
         return fail("the compositor did not list its outputs");
     }
     if (!head_name.empty()) {
@@ -449,7 +396,7 @@ bool WlrScreenDriver::Open(const std::string& display_name, const std::string& h
         if (d.head_name.empty()) return fail("the compositor has no enabled output");
     }
     d.last_known = d.ModeOf(*d.Target());
-    d.last_notified = d.last_known;
+    TakeAsAnnounced(d.last_known);
     d.check_mode = false;
     return true;
 }
@@ -457,7 +404,8 @@ bool WlrScreenDriver::Open(const std::string& display_name, const std::string& h
 bool WlrScreenDriver::Offered(const std::string& display_name) {
     // The same bounded round trip as Open: a compositor that hangs must not
     // hang the program's start.
-    Impl probe;
+    WlrScreenDriver driver;
+    Impl& probe = *driver.impl_;
     probe.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
     if (!probe.display) return false;
     probe.registry = wl_display_get_registry(probe.display);
@@ -477,7 +425,7 @@ void WlrScreenDriver::ActOn(const std::string& output) {
         const DisplayMode now = d.ModeOf(*head);
         if (now.width > 0) d.last_known = now;
     }
-    d.last_notified = d.last_known;
+    TakeAsAnnounced(d.last_known);
 }
 
 DisplayMode WlrScreenDriver::Current() const {
@@ -490,14 +438,14 @@ DisplayMode WlrScreenDriver::Current() const {
 
 int WlrScreenDriver::TestMode(const DisplayMode& mode) {
     const int result = impl_->Configure(mode, false);
-    impl_->ReportGone();
+    ReportGoneOnce(impl_->gone);
     return result;
 }
 
 int WlrScreenDriver::SetMode(const DisplayMode& mode) {
     const int result = impl_->Configure(mode, true);
     impl_->AnnounceIfChanged();
-    impl_->ReportGone();
+    ReportGoneOnce(impl_->gone);
     return result;
 }
 
@@ -507,38 +455,13 @@ int WlrScreenDriver::ConnectionFd() const {
 
 void WlrScreenDriver::ProcessPendingEvents() {
     Impl& d = *impl_;
-    if (d.display && !d.gone) d.DispatchUntil([] { return true; }, 0);
-    if (d.display && !d.gone) {
-        // Read whatever is waiting on the socket without blocking.
-        if (wl_display_prepare_read(d.display) == 0) {
-            pollfd fd{wl_display_get_fd(d.display), POLLIN, 0};
-            if (poll(&fd, 1, 0) > 0) {
-                if ((fd.revents & (POLLHUP | POLLERR)) && !(fd.revents & POLLIN)) {
-                    d.GoneWhileReading();
-                } else if (wl_display_read_events(d.display) < 0) {
-                    d.gone = true;
-                }
-            } else {
-                wl_display_cancel_read(d.display);
-            }
-        }
-        if (!d.gone && wl_display_dispatch_pending(d.display) < 0) d.gone = true;
-        if (!d.gone) wl_display_flush(d.display);
-    }
+    if (d.display && !d.gone && !platform::DispatchWaiting(d.display)) d.gone = true;
     d.AnnounceIfChanged();
-    d.ReportGone();
+    ReportGoneOnce(d.gone);
 }
 
 bool WlrScreenDriver::ServerGone() const {
     return impl_->gone;
-}
-
-void WlrScreenDriver::SetServerGoneCallback(std::function<void()> callback) {
-    impl_->on_gone = std::move(callback);
-}
-
-void WlrScreenDriver::SetReplyTimeout(int milliseconds) {
-    impl_->reply_timeout_ms = std::max(0, milliseconds);
 }
 
 }  // namespace screen

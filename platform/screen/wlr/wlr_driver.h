@@ -7,7 +7,6 @@
 // scale and transform, as the compositor last reported them.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,12 +49,8 @@ public:
     // whoever changed it.
     void ProcessPendingEvents() override;
     // The compositor went away; the driver keeps answering from the last
-    // mode it knew, and every change fails. The callback runs once.
+    // mode it knew, and every change fails.
     bool ServerGone() const override;
-    void SetServerGoneCallback(std::function<void()> callback);
-
-    // How long a test or change may wait for the compositor's answer.
-    void SetReplyTimeout(int milliseconds);
 
 private:
     struct Impl;

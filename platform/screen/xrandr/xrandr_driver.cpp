@@ -57,6 +57,7 @@ struct Target {
 }  // namespace
 
 struct XrandrScreenDriver::Impl {
+    XrandrScreenDriver* owner;
     Display* display = nullptr;
     Window root = 0;
     bool randr = false;
@@ -70,13 +71,23 @@ struct XrandrScreenDriver::Impl {
     int target_y = 0;
     xrandr::ConnectionErrors errors;
     DisplayMode last_known;
-    DisplayMode last_notified;
     std::string last_notified_output;
-    std::function<void()> on_gone;
-    bool gone_reported = false;
     bool xwayland_reported = false;
 
+    explicit Impl(XrandrScreenDriver* driver) : owner(driver) {}
+    ~Impl() { Close(); }
+
+    void Close() {
+        if (!display) return;
+        XCloseDisplay(display);
+        // Only now: closing a broken connection raises its IO error once more.
+        xrandr::Unwatch(display);
+        display = nullptr;
+    }
+
     bool Usable() const { return display && !errors.gone; }
+
+    int Fail(int code, std::string why) { return owner->Fail(code, std::move(why)); }
 
     RRCrtc CrtcUnderWindow(const XRRScreenResources& res) {
         XWindowAttributes attributes;
@@ -273,69 +284,61 @@ struct XrandrScreenDriver::Impl {
         return DISP_CHANGE_SUCCESSFUL;
     }
 
-    // Whether the target is an XWayland output; says so on stderr once.
+    // Whether the target is an XWayland output; says so on stderr once, and
+    // in the driver's last error every time.
     bool ShownThroughXwayland(XRRScreenResources& res, const Target& target) {
         if (!target.crtc) return false;
         for (int i = 0; i < target.info->noutput; ++i) {
             if (!xrandr::IsXwaylandOutput(OutputName(res, target.info->outputs[i]))) continue;
-            if (!xwayland_reported) {
-                std::fprintf(
-                    stderr,
-                    "%s: the X server is XWayland, which cannot change the monitor's mode; run without "
-                    "DISPLAY on a Wayland desktop to change it through the compositor\n",
-                    program_invocation_short_name);
-                xwayland_reported = true;
-            }
+            const char* why =
+                "the X server is XWayland, which cannot change the monitor's mode; run without DISPLAY on a "
+                "Wayland desktop to change it through the compositor";
+            if (!xwayland_reported) std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, why);
+            xwayland_reported = true;
+            Fail(DISP_CHANGE_FAILED, why);
             return true;
         }
         return false;
     }
 
     int Change(const DisplayMode& mode, bool apply) {
-        if (!Usable() || !randr) return DISP_CHANGE_FAILED;
+        if (!display) return Fail(DISP_CHANGE_FAILED, "no X display is open");
+        if (errors.gone) return Fail(DISP_CHANGE_FAILED, "the X server went away");
+        if (!randr) return Fail(DISP_CHANGE_FAILED, "the X server lacks RandR 1.2");
         Resources res(XRRGetScreenResourcesCurrent(display, root));
-        if (!res) return DISP_CHANGE_FAILED;
+        if (!res) return Fail(DISP_CHANGE_FAILED, "the X server lists no screen resources");
         Target target = PickTarget(*res);
         if (ShownThroughXwayland(*res, target)) return DISP_CHANGE_FAILED;
         RRMode id = None;
         const int result = Resolve(*res, target, mode, &id);
-        if (result != DISP_CHANGE_SUCCESSFUL || errors.gone) return errors.gone ? DISP_CHANGE_FAILED : result;
+        if (errors.gone) return Fail(DISP_CHANGE_FAILED, "the X server went away");
+        if (result == DISP_CHANGE_BADMODE) return Fail(result, "the monitor lists no such mode");
+        if (result != DISP_CHANGE_SUCCESSFUL)
+            return Fail(result, "no output shows a picture, or its modes cannot be read");
         if (!apply) return DISP_CHANGE_SUCCESSFUL;
         const XRRModeInfo* info = FindModeInfo(*res, id);
-        return info ? Apply(*res, target, *info) : DISP_CHANGE_FAILED;
+        const int applied = info ? Apply(*res, target, *info) : DISP_CHANGE_FAILED;
+        if (applied != DISP_CHANGE_SUCCESSFUL) return Fail(applied, "the X server refused the mode");
+        return applied;
     }
 };
 
-XrandrScreenDriver::XrandrScreenDriver() : impl_(std::make_unique<Impl>()) {}
+XrandrScreenDriver::XrandrScreenDriver() : impl_(std::make_unique<Impl>(this)) {}
 
-XrandrScreenDriver::~XrandrScreenDriver() {
-    Close();
-}
+XrandrScreenDriver::~XrandrScreenDriver() = default;
 
 bool XrandrScreenDriver::Open(const std::string& display_name, std::string* error) {
-    Close();
+    Impl& impl = BeginOpen(impl_, this);
     std::string name = display_name;
     if (name.empty()) {
         const char* env = std::getenv("DISPLAY");
-        if (!env || !*env) {
-            if (error) *error = "no X display: DISPLAY is not set";
-            return false;
-        }
+        if (!env || !*env) return FailOpen(impl_, this, "no X display: DISPLAY is not set", error);
         name = env;
     }
     Display* display = XOpenDisplay(name.c_str());
-    if (!display) {
-        if (error) *error = "cannot open X display \"" + name + "\"";
-        return false;
-    }
+    if (!display) return FailOpen(impl_, this, "cannot open X display \"" + name + "\"", error);
 
-    Impl& impl = *impl_;
     impl.display = display;
-    impl.errors = {};
-    impl.randr = false;
-    impl.has_primary = false;
-    impl.gone_reported = false;
-    impl.last_known = {};
     xrandr::Watch(display, &impl.errors);
     const int screen = DefaultScreen(display);
     impl.root = RootWindow(display, screen);
@@ -365,17 +368,12 @@ bool XrandrScreenDriver::Open(const std::string& display_name, std::string* erro
         XRRSelectInput(display, impl.root,
                        RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
     }
-    impl.last_notified = impl.ReadCurrent();
+    TakeAsAnnounced(impl.ReadCurrent());
     return true;
 }
 
 void XrandrScreenDriver::Close() {
-    Impl& impl = *impl_;
-    if (!impl.display) return;
-    XCloseDisplay(impl.display);
-    // Only now: closing a broken connection raises its IO error once more.
-    xrandr::Unwatch(impl.display);
-    impl.display = nullptr;
+    impl_->Close();
 }
 
 bool XrandrScreenDriver::IsOpen() const {
@@ -390,9 +388,9 @@ void XrandrScreenDriver::ShowWindow(unsigned long window) {
     impl_->window = window;
 }
 
-void XrandrScreenDriver::FollowOutput(const std::string& name) {
-    impl_->followed = name;
-    if (impl_->display) impl_->last_notified = impl_->ReadCurrent();
+void XrandrScreenDriver::ActOn(const std::string& output) {
+    impl_->followed = output;
+    if (impl_->display) TakeAsAnnounced(impl_->ReadCurrent());
     impl_->last_notified_output = impl_->target_output;
 }
 
@@ -450,18 +448,11 @@ void XrandrScreenDriver::ProcessPendingEvents() {
         // Reading the mode is a round trip that may have queued more events.
         if (!impl.Usable() || XEventsQueued(impl.display, QueuedAlready) == 0) break;
     }
-    if (impl.errors.gone) {
-        if (!impl.gone_reported && impl.on_gone) {
-            impl.gone_reported = true;
-            impl.on_gone();
-        }
-        return;
-    }
-    if (screen_changed || mode != impl.last_notified || impl.target_output != impl.last_notified_output) {
-        impl.last_notified = mode;
+    ReportGoneOnce(impl.errors.gone);
+    if (impl.errors.gone) return;
+    // A new screen, or another output in the same mode, is news as well.
+    if (Announce(mode, screen_changed || impl.target_output != impl.last_notified_output))
         impl.last_notified_output = impl.target_output;
-        NotifyChanged(mode);
-    }
 }
 
 bool XrandrScreenDriver::WaitForEvent(int timeout_ms) {
@@ -487,10 +478,6 @@ bool XrandrScreenDriver::ServerGone() const {
 
 bool XrandrScreenDriver::SurvivesLostServer() {
     return xrandr::SurvivesLostServer();
-}
-
-void XrandrScreenDriver::SetServerGoneCallback(std::function<void()> callback) {
-    impl_->on_gone = std::move(callback);
 }
 
 int XrandrScreenDriver::ErrorCount() const {

@@ -3,17 +3,16 @@
 // header.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/screen/driver.h"
+#include "platform/screen/event_driver.h"
 #include "platform/screen/monitor.h"
 
 namespace screen {
 
-class XrandrScreenDriver final : public ScreenDriver {
+class XrandrScreenDriver final : public EventScreenDriver {
 public:
     XrandrScreenDriver();
     ~XrandrScreenDriver() override;
@@ -32,9 +31,10 @@ public:
     // default) takes the primary output, else the first connected one.
     void ShowWindow(unsigned long window);
     // Reads and changes the CRTC of the output named so, whatever window is
-    // where. When that output goes away the driver follows the output it
-    // falls back to (the primary, else the first connected one) and notifies.
-    void FollowOutput(const std::string& name);
+    // where (empty: the window's again). When that output goes away the
+    // driver follows the output it falls back to (the primary, else the
+    // first connected one) and notifies.
+    void ActOn(const std::string& output) override;
     // The output the last read of the mode found; empty when no output shows
     // a picture.
     std::string CurrentOutput() const;
@@ -49,22 +49,19 @@ public:
     // Never notifies by itself: the change comes back as a RandR event.
     int SetMode(const DisplayMode& mode) override;
 
-    // For the event loop: poll() this for reading, then ProcessPendingEvents.
     // Every driver call may queue events that poll() does not see, so call
-    // ProcessPendingEvents before blocking as well. -1 when not open.
-    int ConnectionFd() const;
+    // ProcessPendingEvents before blocking as well.
+    int ConnectionFd() const override;
     // Reads all pending events and notifies the listener at most once, with
     // the mode current after them.
-    void ProcessPendingEvents();
+    void ProcessPendingEvents() override;
     // Blocks until there are events to process (or the server went away).
     bool WaitForEvent(int timeout_ms);
 
-    // The server went away; the driver keeps answering from the last mode it
-    // knew. The callback runs once, from ProcessPendingEvents.
-    bool ServerGone() const;
+    // The gone callback runs from ProcessPendingEvents.
+    bool ServerGone() const override;
     // False with libX11 older than 1.7: there Xlib ends the process instead.
     static bool SurvivesLostServer();
-    void SetServerGoneCallback(std::function<void()> callback);
 
     // X protocol errors seen on this connection (they never end the process).
     int ErrorCount() const;
