@@ -216,7 +216,7 @@ BOOL CDC::LineTo(int x, int y) {
     if (!s || pen.style == PS_NULL) return TRUE;
     // A solid one-pixel vertical line is one column of the surface's batch:
     // pages of stripes draw hundreds of them.
-    if (x == pts[0].x && pen.style == PS_SOLID && pen.width <= 1 && s->column_batching()) {
+    if (x == pts[0].x && pen.style == PS_SOLID && pen.width <= 1) {
         gdi::raster::SolidColumn(*s, pts[0], pts[1], gdi::ToPixel(pen.color));
         return TRUE;
     }

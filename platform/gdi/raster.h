@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/gdi/blitter.h"
 #include "platform/gdi/surface.h"
 #include "platform/gdi/types.h"
 
@@ -24,13 +25,12 @@ struct CosmeticPen {
 // drawn and the last is not; the dot phase continues across segments.
 void CosmeticPolyline(Surface& s, const POINT* pts, int count, const CosmeticPen& pen);
 
-// The solid one-pixel segment a -> b with a.x == b.x, as a column of the
-// surface's batch: downward rows a.y .. b.y - 1, upward rows b.y + 1 .. a.y.
+// The solid one-pixel segment a -> b with a.x == b.x, as a vertical run:
+// downward rows a.y .. b.y - 1, upward rows b.y + 1 .. a.y.
 inline void SolidColumn(Surface& s, POINT a, POINT b, Pixel color) {
     const std::int64_t top = a.y <= b.y ? std::int64_t{a.y} : std::int64_t{b.y} + 1;
     const std::int64_t bottom = a.y <= b.y ? std::int64_t{b.y} : std::int64_t{a.y} + 1;
-    s.AddColumn(a.x, static_cast<int>(std::clamp<std::int64_t>(top, 0, s.height())),
-                static_cast<int>(std::clamp<std::int64_t>(bottom, 0, s.height())), color);
+    Blitter(s).VerticalRun(a.x, top, bottom, color);
 }
 
 // Wide solid polyline (width > 1): the union of segment bands, round joins at

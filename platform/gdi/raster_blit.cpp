@@ -1,6 +1,5 @@
 // BitBlt: a 1:1 copy clipped to both surfaces.
-#include <cstring>
-
+#include "platform/gdi/blitter.h"
 #include "platform/gdi/raster.h"
 #include "platform/gdi/raster_internal.h"
 
@@ -20,13 +19,13 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
 
     const int src_x = static_cast<int>(box.left + off_x);
     const int src_y = static_cast<int>(box.top + off_y);
-    const std::size_t bytes = static_cast<std::size_t>(box.Width()) * sizeof(Pixel);
     const int rows = static_cast<int>(box.Height());
     // Copying within one surface: walk rows so that no source row is overwritten before it is read.
     const bool upward = &dst == &src && box.top > src_y;
+    Blitter out(dst);
     for (int k = 0; k < rows; ++k) {
         const int i = upward ? rows - 1 - k : k;
-        std::memmove(dst.row(box.top + i) + box.left, src.row(src_y + i) + src_x, bytes);
+        out.ImageRow(box.left, box.top + i, src.row(src_y + i) + src_x, box.Width());
     }
 }
 

@@ -19,9 +19,6 @@ inline Rect ClipToSurface(const Surface& s, i64 l, i64 t, i64 r, i64 b) {
     return Rect{l, t, r, b}.Intersected(BoundsOf(s));
 }
 
-// Fills a rectangle already clipped to the surface.
-void FillBox(Surface& s, const Rect& box, Pixel color);
-
 inline i128 FloorDiv(i128 a, i128 b) {
     i128 q = a / b;
     if ((a % b != 0) && ((a < 0) != (b < 0))) --q;

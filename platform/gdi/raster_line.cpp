@@ -78,49 +78,37 @@ void Segment(Surface& s, POINT a, POINT b, const CosmeticPen& pen, int phase) {
     const i64 err_step = 2 * minor_len;
     const i64 err_wrap = 2 * major_len;
 
-    const i64 major = major0 + major_step * lo;
-    const i64 minor = minor0 + minor_step * f;
-    const int x = static_cast<int>(x_major ? major : minor);
-    const int y = static_cast<int>(x_major ? minor : major);
-    const std::ptrdiff_t row_stride = s.width();
-    const std::ptrdiff_t major_stride = x_major ? major_step : major_step * row_stride;
-    const std::ptrdiff_t minor_stride = x_major ? minor_step * row_stride : minor_step;
-
-    // The walk moves between rows by pointer: every row it reaches, from the
-    // first pixel's to the last's, is made exact first.
-    const i64 last = hi - 1;
-    const i64 f_last = static_cast<i64>((static_cast<i128>(last) * 2 * minor_len + offset) / two_major);
-    const int y_last = static_cast<int>(x_major ? minor0 + minor_step * f_last : major0 + major_step * last);
-    const int y_top = std::min(y, y_last);
-    Pixel* p = s.rows(y_top, std::max(y, y_last) + 1) + (y - y_top) * row_stride + x;
+    i64 major = major0 + major_step * lo;
+    i64 minor = minor0 + minor_step * f;
+    Blitter out(s);
     if (minor_len == 0 && x_major && !pen.dotted) {
         // A solid horizontal run: one span of the row, in either direction.
-        const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(hi - lo);
-        std::fill_n(major_step > 0 ? p : p - (n - 1), n, pen.color);
+        const i64 n = hi - lo;
+        out.Span(major_step > 0 ? major : major - (n - 1), minor, n, pen.color);
         return;
     }
     int dot = static_cast<int>((phase + lo) % kDotPeriod);
     for (i64 i = lo; i < hi; ++i) {
+        const i64 x = x_major ? major : minor, y = x_major ? minor : major;
         if (!pen.dotted || dot < kDotOn) {
-            *p = pen.color;
+            out.Point(x, y, pen.color);
         } else if (pen.opaque_gaps) {
-            *p = pen.bk_color;
+            out.Point(x, y, pen.bk_color);
         }
-        if (i + 1 == hi) break;  // never step the pointer off the surface
         if (++dot == kDotPeriod) dot = 0;
-        p += major_stride;
+        major += major_step;
         err += err_step;
         if (err >= err_wrap) {
             err -= err_wrap;
-            p += minor_stride;
+            minor += minor_step;
         }
     }
 }
 
-// A solid vertical segment is one column; the surface batches columns so
+// A solid vertical segment is one vertical run; the surface batches them so
 // that runs of them are painted row by row.
 bool AddSolidColumn(Surface& s, POINT a, POINT b, const CosmeticPen& pen) {
-    if (a.x != b.x || pen.dotted || !s.column_batching()) return false;
+    if (a.x != b.x || pen.dotted) return false;
     SolidColumn(s, a, b, pen.color);
     return true;
 }

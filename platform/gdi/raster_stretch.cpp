@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gdi/blitter.h"
 #include "platform/gdi/raster.h"
-#include "platform/gdi/raster_gather.h"
 #include "platform/gdi/raster_internal.h"
 
 namespace gdi::raster {
@@ -83,7 +83,7 @@ public:
     SourceView(const Surface& src, bool copy, int left, int top, int right, int bottom)
         : left_(left), top_(top) {
         if (!copy) {
-            base_ = src.rows(top, bottom) + left;
+            base_ = src.row(top) + left;
             stride_ = src.width();
             return;
         }
@@ -131,19 +131,19 @@ void Bounds(const AxisMap& m, int* lo, int* hi) {
 // idempotent, so each group is its first column combined with its last,
 // picked from a row of folded columns.
 struct NarrowGroups {
-    RowGather first;
-    RowGather last;
+    std::vector<int> first;
+    std::vector<int> last;
 };
 
-std::optional<NarrowGroups> Narrow(const AxisMap& cols, int left, int right) {
+std::optional<NarrowGroups> Narrow(const AxisMap& cols, int left) {
     if (!AllRead(cols) || MaxRange(cols) > 2) return std::nullopt;
-    std::vector<int> first, last;
+    NarrowGroups groups;
     for (int i = 0; i < cols.size(); ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
-        first.push_back(cols.lo[k] - left);
-        last.push_back(cols.hi[k] - 1 - left);
+        groups.first.push_back(cols.lo[k] - left);
+        groups.last.push_back(cols.hi[k] - 1 - left);
     }
-    return NarrowGroups{RowGather(std::move(first), right - left), RowGather(std::move(last), right - left)};
+    return groups;
 }
 
 struct And {
@@ -171,10 +171,8 @@ void CombineRow(Pixel* out, const AxisMap& cols, const NarrowGroups* narrow, con
         for (std::size_t k = 0; k < span; ++k) acc[k] = op(acc[k], in[k]);
     }
     if (narrow) {
-        std::vector<Pixel> lasts(static_cast<std::size_t>(narrow->last.size()));
-        narrow->first.Copy(out, acc);
-        narrow->last.Copy(lasts.data(), acc);
-        for (std::size_t i = 0; i < lasts.size(); ++i) out[i] = op(out[i], lasts[i]);
+        for (std::size_t i = 0; i < narrow->first.size(); ++i)
+            out[i] = op(acc[narrow->first[i]], acc[narrow->last[i]]);
         return;
     }
     for (int i = 0; i < cols.size(); ++i) {
@@ -187,56 +185,12 @@ void CombineRow(Pixel* out, const AxisMap& cols, const NarrowGroups* narrow, con
     }
 }
 
-// Stretches of shared (decoded, unchangeable) pixels are kept: a page
-// stretches the same picture to the same place on every render.
-constexpr std::size_t kMaxStretchedKept = 4;
-constexpr std::size_t kMaxStretchedPixels = std::size_t{1} << 21;
-
-using Stretched = SharedPixels::Stretched;
-
-const Stretched* FindStretched(const SharedPixels& shared, const std::vector<int>& key) {
-    for (const Stretched& kept : shared.stretched) {
-        if (kept.key == key) return &kept;
-    }
-    return nullptr;
-}
-
-void PutStretched(Surface& dst, const Stretched& kept) {
-    const std::size_t width = static_cast<std::size_t>(kept.width);
-    for (int j = 0; j < kept.rows; ++j) {
-        const Pixel* from = kept.pixels.data() + static_cast<std::size_t>(j) * width;
-        std::copy(from, from + width, dst.row(kept.top + j) + kept.left);
-    }
-}
-
-void KeepStretched(const SharedPixels& shared, std::vector<int> key, const Surface& dst, int left, int top,
-                   int width, int rows) {
-    if (static_cast<std::size_t>(width) * static_cast<std::size_t>(rows) > kMaxStretchedPixels) return;
-    Stretched kept{std::move(key), left, top, width, rows, {}};
-    kept.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
-    for (int j = 0; j < rows; ++j) {
-        const Pixel* from = dst.row(top + j) + left;
-        kept.pixels.insert(kept.pixels.end(), from, from + width);
-    }
-    if (shared.stretched.size() >= kMaxStretchedKept) shared.stretched.erase(shared.stretched.begin());
-    shared.stretched.push_back(std::move(kept));
-}
-
 }  // namespace
 
 // Negative sizes draw nothing (Windows would mirror; the program never asks for it).
 void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy, int sw, int sh,
                 int mode) {
     if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
-    const SharedPixels* const shared = &dst != &src ? src.shared() : nullptr;
-    std::vector<int> key;
-    if (shared) {
-        key = {x, y, w, h, sx, sy, sw, sh, mode, dst.width(), dst.height()};
-        if (const Stretched* kept = FindStretched(*shared, key)) {
-            PutStretched(dst, *kept);
-            return;
-        }
-    }
     const bool combining_mode = mode == BLACKONWHITE || mode == WHITEONBLACK;
     // COLORONCOLOR (and HALFTONE) keep the last column and the first row of each group.
     const AxisMap cols =
@@ -254,46 +208,39 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
     // With no group wider than one pixel (both axes enlarging), every mode is a plain copy.
     const bool combine = combining_mode && (MaxRange(cols) > 1 || MaxRange(rows) > 1);
     const bool cols_full = AllRead(cols);
-    const std::optional<NarrowGroups> narrow = combine ? Narrow(cols, col_lo, col_hi) : std::nullopt;
-    std::optional<RowGather> copy;
-    if (!combine && cols_full) {
-        std::vector<int> index;
-        for (int i = 0; i < cols.size(); ++i) index.push_back(cols.lo[static_cast<std::size_t>(i)] - col_lo);
-        copy.emplace(std::move(index), col_hi - col_lo);
-    }
+    const std::optional<NarrowGroups> narrow = combine ? Narrow(cols, col_lo) : std::nullopt;
     const NarrowGroups* const narrow_groups = narrow ? &*narrow : nullptr;
+    std::vector<Pixel> line(static_cast<std::size_t>(cols.size()));
     std::vector<Pixel> folded;  // one destination row's source rows, combined
-    int copied_row = -1;        // source row that the previous destination row was copied from in full
+    Blitter out(dst);
+    int line_row = -1;  // source row `line` was picked from in full, for enlarged rows
     for (int j = 0; j < rows.size(); ++j) {
         const int r_lo = rows.lo[static_cast<std::size_t>(j)];
         const int r_hi = rows.hi[static_cast<std::size_t>(j)];
-        const int previous = copied_row;
-        copied_row = -1;
         if (r_lo >= r_hi) continue;
-        Pixel* out = dst.row(rows.first + j) + cols.first;
-        if (!combine && cols_full) copied_row = r_lo;
-        if (!combine && previous == r_lo) {
-            // Enlarging rows repeat: copy the row just written.
-            const Pixel* prev = dst.row(rows.first + j - 1) + cols.first;
-            std::copy(prev, prev + cols.size(), out);
-        } else if (copy) {
-            copy->Copy(out, view.row(r_lo));
+        const int out_y = rows.first + j;
+        // Destination pixels that read no source pixel keep what they hold.
+        if (!cols_full) {
+            const Pixel* now = std::as_const(dst).row(out_y) + cols.first;
+            std::copy(now, now + cols.size(), line.begin());
+        }
+        if (!combine && cols_full && line_row == r_lo) {
+            // Enlarging rows repeat: the line is already composed.
         } else if (!combine) {
             const Pixel* in = view.row(r_lo);
             for (int i = 0; i < cols.size(); ++i) {
                 const int c = cols.lo[static_cast<std::size_t>(i)];
-                if (c < cols.hi[static_cast<std::size_t>(i)]) out[i] = in[c - view.left()];
+                if (c < cols.hi[static_cast<std::size_t>(i)])
+                    line[static_cast<std::size_t>(i)] = in[c - view.left()];
             }
         } else if (mode == BLACKONWHITE) {
-            CombineRow(out, cols, narrow_groups, view, col_hi, r_lo, r_hi, &folded, And{});
+            CombineRow(line.data(), cols, narrow_groups, view, col_hi, r_lo, r_hi, &folded, And{});
         } else {
-            CombineRow(out, cols, narrow_groups, view, col_hi, r_lo, r_hi, &folded, Or{});
+            CombineRow(line.data(), cols, narrow_groups, view, col_hi, r_lo, r_hi, &folded, Or{});
         }
+        line_row = r_lo;
+        out.ImageRow(cols.first, out_y, line.data(), cols.size());
     }
-    // Kept only when it wrote every pixel of its block.
-    if (shared && cols_full && AllRead(rows))
-        KeepStretched(*shared, std::move(key), std::as_const(dst), cols.first, rows.first, cols.size(),
-                      rows.size());
 }
 
 }  // namespace gdi::raster

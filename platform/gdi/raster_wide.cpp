@@ -21,10 +21,7 @@ void Disc(Surface& s, POINT c, const std::vector<detail::DiscRow>& disc, Pixel c
     for (i64 k = k_lo; k < k_hi; ++k) {
         const auto& row = disc[static_cast<std::size_t>(k)];
         const i64 y = top + k;
-        detail::FillBox(s,
-                        detail::ClipToSurface(s, static_cast<i64>(c.x) + row.left, y,
-                                              static_cast<i64>(c.x) + row.right, y + 1),
-                        color);
+        Blitter(s).Span(static_cast<i64>(c.x) + row.left, y, row.right - row.left, color);
     }
 }
 
@@ -60,8 +57,7 @@ void SlopedBand(Surface& s, POINT a, POINT b, int width, Pixel color) {
         const double col_lo = std::max(0.0, std::ceil(x_lo - 0.5));
         const double col_hi = std::min(static_cast<double>(s.width()), std::ceil(x_hi - 0.5));
         if (col_lo >= col_hi) continue;
-        Pixel* row = s.row(y);
-        std::fill(row + static_cast<int>(col_lo), row + static_cast<int>(col_hi), color);
+        Blitter(s).Span(static_cast<i64>(col_lo), y, static_cast<i64>(col_hi - col_lo), color);
     }
 }
 
@@ -70,12 +66,10 @@ void Band(Surface& s, POINT a, POINT b, int width, Pixel color) {
     const i64 half = width / 2;
     if (a.y == b.y) {
         const i64 top = static_cast<i64>(a.y) - half;
-        detail::FillBox(s, detail::ClipToSurface(s, std::min(a.x, b.x), top, std::max(a.x, b.x), top + width),
-                        color);
+        Blitter(s).FillRect(Rect{std::min(a.x, b.x), top, std::max(a.x, b.x), top + width}, color);
     } else if (a.x == b.x) {
         const i64 left = static_cast<i64>(a.x) - half;
-        detail::FillBox(
-            s, detail::ClipToSurface(s, left, std::min(a.y, b.y), left + width, std::max(a.y, b.y)), color);
+        Blitter(s).FillRect(Rect{left, std::min(a.y, b.y), left + width, std::max(a.y, b.y)}, color);
     } else {
         SlopedBand(s, a, b, width, color);
     }

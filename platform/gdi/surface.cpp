@@ -1,30 +1,116 @@
 #include "platform/gdi/surface.h"
 
-#include "platform/gdi/surface_rows.h"
-
 #include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #ifndef _WIN32
 #include <unistd.h>
 #endif
 
-namespace gdi {
+#include "platform/gdi/vector_clones.h"
 
-using namespace surface_rows;
+namespace gdi {
 
 namespace {
 
-// Row images kept for tags; a run whose image is new once they are all
-// taken leaves its rows untagged.
-constexpr std::size_t kMaxTagImages = 8;
+// Rows painted together: a band of columns stays in the first-level cache
+// even when every row starts on the same cache set (a 4096-byte stride).
+constexpr int kBandRows = 8;
+// A run of at least this many columns over the same rows, one in every four
+// pixels or more, is painted as one overlay merged into each row.
+constexpr std::ptrdiff_t kDenseMinColumns = 16;
+
+bool Dense(std::ptrdiff_t count, int left, int right) {
+    return count >= kDenseMinColumns && count * 4 >= right - left;
+}
+
+// The run of columns from `first` over the same rows as it, and the span of
+// x it covers.
+template <typename C>
+const C* RunEnd(const C* first, const C* last, int* left, int* right) {
+    const C* end = first + 1;
+    *left = first->x;
+    *right = first->x + 1;
+    while (end != last && end->top == first->top && end->bottom == first->bottom) {
+        *left = std::min(*left, end->x);
+        *right = std::max(*right, end->x + 1);
+        ++end;
+    }
+    return end;
+}
+
+// Writes `row` (width pixels) to rows [top, bottom) of the pixels at base;
+// with streaming stores for blocks far larger than the caches.
+void CopyRowDown(Pixel* base, std::ptrdiff_t width, const Pixel* row, int top, int bottom) {
+    const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(Pixel);
+#if defined(__SSE2__)
+    if (StreamsStores(static_cast<std::int64_t>(bottom - top) * static_cast<std::int64_t>(bytes))) {
+        for (int y = top; y < bottom; ++y) {
+            Pixel* p = base + y * width;
+            std::ptrdiff_t k = 0;
+            for (; k < width && (reinterpret_cast<std::uintptr_t>(p + k) & 15) != 0; ++k) p[k] = row[k];
+            for (; width - k >= 4; k += 4)
+                _mm_stream_si128(reinterpret_cast<__m128i*>(p + k),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k)));
+            for (; k < width; ++k) p[k] = row[k];
+        }
+        _mm_sfence();
+        return;
+    }
+#endif
+    for (int y = top; y < bottom; ++y) std::memcpy(base + y * width, row, bytes);
+}
+
+// Takes `paint` where keep is zero and leaves the other pixels alone: with
+// masked stores, the pixels kept are never loaded.
+CORVANE_VECTOR_CLONES("avx512f", "avx2", "default")
+void MergeOverlay(Pixel* row, const Pixel* keep, const Pixel* paint, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+        if (keep[k] == 0) row[k] = paint[k];
+    }
+}
+
+// A dense run of columns over the same rows: one overlay (a mask and colours,
+// the last column at each x winning) merged into every row.
+template <typename C>
+void PaintOverlay(Pixel* base, std::ptrdiff_t stride, const C* first, const C* last, int left, int right) {
+    const std::size_t n = static_cast<std::size_t>(right - left);
+    std::vector<Pixel> keep(n, ~Pixel{0}), paint(n, 0);
+    for (const C* c = first; c != last; ++c) {
+        keep[static_cast<std::size_t>(c->x - left)] = 0;
+        paint[static_cast<std::size_t>(c->x - left)] = c->color;
+    }
+    for (int y = first->top; y < first->bottom; ++y)
+        MergeOverlay(base + y * stride + left, keep.data(), paint.data(), n);
+}
+
+// Columns painted a band of rows at a time; each band takes them in order,
+// so a later column over an earlier one wins.
+template <typename C>
+void PaintBanded(Pixel* base, std::ptrdiff_t stride, const C* first, const C* last) {
+    int top = INT_MAX, bottom = 0;
+    for (const C* c = first; c != last; ++c) {
+        top = std::min(top, c->top);
+        bottom = std::max(bottom, c->bottom);
+    }
+    for (int band = top; band < bottom; band += kBandRows) {
+        const int band_end = std::min(band + kBandRows, bottom);
+        for (const C* c = first; c != last; ++c) {
+            const int y0 = std::max(c->top, band), y1 = std::min(c->bottom, band_end);
+            Pixel* p = base + y0 * stride + c->x;
+            for (int y = y0; y < y1; ++y, p += stride) *p = c->color;
+        }
+    }
+}
 
 }  // namespace
-
-bool IsWhite(const Pixel* p, std::size_t n) {
-    return std::all_of(p, p + n, [](Pixel q) { return q == kWhitePixel; });
-}
 
 bool StreamsStores(std::int64_t bytes) {
     static const std::int64_t threshold = [] {
@@ -39,73 +125,37 @@ bool StreamsStores(std::int64_t bytes) {
     return bytes >= threshold;
 }
 
-Surface::Surface(int width, int height)
-    : width_(width),
-      height_(height),
-      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
-    // Every row of a new surface is zero.
-    if (width > 0 && height > 0)
-        Tag(0, height, TagOf(std::vector<Pixel>(static_cast<std::size_t>(width), 0)));
-}
-
-// Nothing is known of the caller's pixels, so no row is tagged.
-Surface::Surface(Pixel* pixels, int width, int height)
-    : width_(width),
-      height_(height),
-      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-              ZeroedAllocator<Pixel>(pixels, static_cast<std::size_t>(width) *
-                                                 static_cast<std::size_t>(height) * sizeof(Pixel))) {}
-
-std::uint8_t Surface::TagOf(const std::vector<Pixel>& image) const {
-    for (std::size_t i = 0; i < tag_images_.size(); ++i) {
-        if (tag_images_[i] == image) return static_cast<std::uint8_t>(i + 1);
-    }
-    if (tag_images_.size() >= kMaxTagImages) return 0;
-    tag_images_.push_back(image);
-    tag_image_white_.push_back(IsWhite(image.data(), image.size()) ? 1 : 0);
-    return static_cast<std::uint8_t>(tag_images_.size());
-}
-
-void Surface::Tag(int top, int bottom, std::uint8_t tag) const {
-    ForgetWhite(top, bottom);
-    if (!tagged_) {
-        if (tag == 0) return;
-        row_tags_.assign(static_cast<std::size_t>(height_), 0);
-        tagged_ = true;
-    }
-    std::fill(row_tags_.begin() + top, row_tags_.begin() + bottom, tag);
-}
-
-void Surface::ResetTags() const {
-    tag_images_.clear();
-    tag_image_white_.clear();
-    white_.clear();
-    white_noted_ = false;
-    row_tags_.clear();
-    tagged_ = false;
-}
-
-void Surface::PaintRun(const Column* first, const Column* last, int left, int right) const {
-    const int top = first->top, bottom = first->bottom;
-    const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(top)] : 0;
-    const bool same = tag != 0 && std::all_of(row_tags_.begin() + top, row_tags_.begin() + bottom,
-                                              [tag](std::uint8_t t) { return t == tag; });
-    if (!same) {
-        PaintOverlay(pixels_.data(), width_, first, last, left, right);
-        Untag(top, bottom);
-        return;
-    }
-    std::vector<Pixel> image = tag_images_[tag - 1u];
-    for (const Column* c = first; c != last; ++c) image[static_cast<std::size_t>(c->x)] = c->color;
-    const bool stream = StreamsStores(static_cast<std::int64_t>(bottom - top) * width_ * 4);
-    CopyRowDown(pixels_.data(), width_, image.data(), top, bottom, stream,
-                RepeatsEveryTwoPixels(image.data(), width_));
-    Tag(top, bottom, TagOf(image));  // untagged when no image is left for it
-}
+Surface::Surface(int width, int height, PixelVector storage)
+    : width_(width), height_(height), storage_(std::move(storage)) {}
 
 Surface::Surface(std::shared_ptr<const SharedPixels> shared)
     : width_(shared->width), height_(shared->height), shared_(std::move(shared)) {
     resource_id = shared_->resource_id;
+}
+
+std::shared_ptr<Surface> Surface::Create(int width, int height, std::string* error) {
+    if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension) {
+        if (error) {
+            *error = "surface of " + std::to_string(width) + " x " + std::to_string(height) +
+                     " refused: each side must be 0 to " + std::to_string(kMaxDimension);
+        }
+        return nullptr;
+    }
+    return std::shared_ptr<Surface>(new Surface(
+        width, height, PixelVector(static_cast<std::size_t>(width) * static_cast<std::size_t>(height))));
+}
+
+std::shared_ptr<Surface> Surface::CreateOver(Pixel* pixels, int width, int height, std::string* error) {
+    // A size Create refuses is refused here too, with the same reason.
+    if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension)
+        return Create(width, height, error);
+    if (!pixels && width > 0 && height > 0) {
+        if (error) *error = "surface without pixels refused";
+        return nullptr;
+    }
+    const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    return std::shared_ptr<Surface>(
+        new Surface(width, height, PixelVector(n, ZeroedAllocator<Pixel>(pixels, n * sizeof(Pixel)))));
 }
 
 std::shared_ptr<Surface> Surface::CreateSharing(std::shared_ptr<const SharedPixels> pixels) {
@@ -117,168 +167,81 @@ std::shared_ptr<Surface> Surface::CreateSharing(std::shared_ptr<const SharedPixe
 }
 
 void Surface::Unshare() {
-    pixels_ = shared_->pixels;
+    storage_ = shared_->pixels;
     shared_.reset();
-}
-
-std::shared_ptr<Surface> Surface::Create(int width, int height, std::string* error) {
-    if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension) {
-        if (error) {
-            *error = "surface of " + std::to_string(width) + " x " + std::to_string(height) +
-                     " refused: each side must be 0 to " + std::to_string(kMaxDimension);
-        }
-        return nullptr;
-    }
-    return std::shared_ptr<Surface>(new Surface(width, height));
-}
-
-std::shared_ptr<Surface> Surface::CreateOver(Pixel* pixels, int width, int height, std::string* error) {
-    // A size Create refuses is refused here too, with the same reason.
-    if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension)
-        return Create(width, height, error);
-    if (!pixels && width > 0 && height > 0) {
-        if (error) *error = "surface without pixels refused";
-        return nullptr;
-    }
-    return std::shared_ptr<Surface>(new Surface(pixels, width, height));
-}
-
-ColumnSpan Surface::KnownWhite(int y) const {
-    if (shared_ || y < 0 || y >= height_ || (pending_ && !lazy_)) return {};
-    if (lazy_ && unpainted_[static_cast<std::size_t>(y)]) {
-        const bool in_run = y >= lazy_run_top_ && y < lazy_run_bottom_;
-        if (!(in_run ? lazy_run_white_ : lazy_fill_white_)) return {};
-        // Due the image, and every lazy box that crosses it.
-        ColumnSpan white{0, width_};
-        for (const LazyBox& b : lazy_boxes_) {
-            if (y >= b.top && y < b.bottom && b.color != kWhitePixel) white = white.Without(b.columns);
-        }
-        return white;
-    }
-    const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(y)] : 0;
-    if (tag != 0) return tag_image_white_[tag - 1u] ? ColumnSpan{0, width_} : ColumnSpan{};
-    return white_noted_ ? white_[static_cast<std::size_t>(y)] : ColumnSpan{};
-}
-
-void Surface::UntagRowCutting(int y, ColumnSpan cut, Pixel color) const {
-    const std::uint8_t tag = tagged_ ? row_tags_[static_cast<std::size_t>(y)] : 0;
-    if (tag == 0) {
-        // Only a noted span can be known, and only a cut shrinks it.
-        if (white_noted_ && color != kWhitePixel) {
-            ColumnSpan& white = white_[static_cast<std::size_t>(y)];
-            white = white.Without(cut);
-        }
-        return;
-    }
-    // The row held its tag's image: what of it is white stays known.
-    ColumnSpan white = tag_image_white_[tag - 1u] ? ColumnSpan{0, width_} : ColumnSpan{};
-    row_tags_[static_cast<std::size_t>(y)] = 0;
-    if (color != kWhitePixel) white = white.Without(cut);
-    NoteWhite(y, white);
-}
-
-void Surface::NoteWhite(int y, ColumnSpan span) const {
-    if (y < 0 || y >= height_ || (span.empty() && !white_noted_)) return;
-    if (!white_noted_) {
-        white_.assign(static_cast<std::size_t>(height_), ColumnSpan{});
-        white_noted_ = true;
-    }
-    white_[static_cast<std::size_t>(y)] = ColumnSpan{std::max(span.left, 0), std::min(span.right, width_)};
-}
-
-void Surface::AddColumnOutOfBatch(int x, int top, int bottom, Pixel color) {
-    Own();
-    if (lazy_ && AddLazyBox({x, x + 1}, top, bottom, color)) return;
-    // Lazy rows are older than this column: they are written first.
-    if (lazy_) PaintLazyRows(0, height_);
-    if (columns_.size() >= kMaxColumns) Paint();
-    MarkWritten(top, bottom);
-    columns_.push_back(Column{x, top, bottom, color});
-    pending_ = true;
-    if (!batching_) Paint();
 }
 
 void Surface::Fill(Pixel color) {
     // The fill covers every pixel: shared ones need not be copied first.
     if (shared_) {
-        pixels_ = PixelVector(shared_->pixels.size());
+        storage_ = PixelVector(shared_->pixels.size());
         shared_.reset();
     }
     // Whatever was waiting is covered.
-    columns_.clear();
-    lazy_ = false;
-    unpainted_count_ = 0;
+    batch_.columns.clear();
+    batch_.fill = true;
+    batch_.fill_color = color;
     MarkWritten(0, height_);
-    fill_pending_ = true;
-    pending_ = true;
-    fill_color_ = color;
-    if (!batching_) Paint();
+    if (!batching_) PaintBatch();
+}
+
+void Surface::AddColumn(int x, int top, int bottom, Pixel color) {
+    top = std::max(top, 0);
+    bottom = std::min(bottom, height_);
+    if (x < 0 || x >= width_ || top >= bottom) return;
+    Own();
+    if (batch_.columns.size() >= kMaxColumns) PaintBatch();
+    MarkWritten(top, bottom);
+    batch_.columns.push_back(Column{x, top, bottom, color});
+    if (!batching_) PaintBatch();
 }
 
 void Surface::SetColumnBatching(bool on) {
-    Settle();
+    Flush();
     batching_ = on;
 }
 
-void Surface::PaintFill(const Column* first, const Column* last) const {
-    Pixel* const base = pixels_.data();
+void Surface::PaintBatch() const {
+    const Column* first = batch_.columns.data();
+    const Column* const last = first + batch_.columns.size();
+    // Painting the batch changes no pixel any reader can see: a surface is
+    // only ever read through accessors that paint it first. A batch never
+    // waits over shared pixels.
+    Pixel* const base = const_cast<Pixel*>(storage_.data());
     const std::ptrdiff_t width = width_;
-    const bool stream = StreamsStores(static_cast<std::int64_t>(width_) * height_ * 4);
-    std::vector<Pixel> row(static_cast<std::size_t>(width), fill_color_);
-    int left = 0, right = 0;
-    const Column* run_end = first == last ? last : RunEnd(first, last, &left, &right);
-    // Every row is written again: the tags start over.
-    ResetTags();
-    if (first == last || !Dense(run_end - first, left, right)) {
-        CopyRowDown(base, width, row.data(), 0, height_, stream, true);
-        Tag(0, height_, TagOf(row));
-        return;
-    }
-    // The fill and the first run of columns give every row of the run the
-    // same pixels: compose that row once and write it down the surface.
-    CopyRowDown(base, width, row.data(), 0, first->top, stream, true);
-    CopyRowDown(base, width, row.data(), first->bottom, height_, stream, true);
-    Tag(0, height_, TagOf(row));
-    for (const Column* c = first; c != run_end; ++c) row[static_cast<std::size_t>(c->x)] = c->color;
-    CopyRowDown(base, width, row.data(), first->top, first->bottom, stream,
-                RepeatsEveryTwoPixels(row.data(), width));
-    Tag(first->top, first->bottom, TagOf(row));
-}
-
-void Surface::PaintBandedUntagged(const Column* first, const Column* last) const {
-    PaintBanded(pixels_.data(), width_, first, last);
-    for (const Column* c = first; c != last; ++c) Untag(c->top, c->bottom);
-}
-
-void Surface::Paint() const {
-    const Column* begin = columns_.data();
-    const Column* const end = begin + columns_.size();
-    if (fill_pending_) {
-        fill_pending_ = false;
-        PaintFill(begin, end);
-        if (begin != end) {
-            int left = 0, right = 0;
-            const Column* run_end = RunEnd(begin, end, &left, &right);
-            if (Dense(run_end - begin, left, right)) begin = run_end;
+    if (batch_.fill && width_ > 0 && height_ > 0) {
+        // The fill, and a dense run of columns right after it, give every
+        // row of the run the same pixels: that row is composed once and
+        // copied down the surface.
+        std::vector<Pixel> row(static_cast<std::size_t>(width), batch_.fill_color);
+        int left = 0, right = 0;
+        const Column* run_end = first == last ? last : RunEnd(first, last, &left, &right);
+        if (first == last || !Dense(run_end - first, left, right)) {
+            CopyRowDown(base, width, row.data(), 0, height_);
+        } else {
+            CopyRowDown(base, width, row.data(), 0, first->top);
+            CopyRowDown(base, width, row.data(), first->bottom, height_);
+            for (const Column* c = first; c != run_end; ++c) row[static_cast<std::size_t>(c->x)] = c->color;
+            CopyRowDown(base, width, row.data(), first->top, first->bottom);
+            first = run_end;
         }
     }
-    // Split the rest, in order, into dense runs over equal rows (overlay)
-    // and what lies between them (banded).
-    const Column* pending = begin;
-    const Column* run = begin;
-    while (run != end) {
+    // The rest, in order: dense runs over equal rows as overlays, what lies
+    // between them in bands.
+    const Column* banded = first;
+    for (const Column* run = first; run != last;) {
         int left = 0, right = 0;
-        const Column* run_end = RunEnd(run, end, &left, &right);
+        const Column* run_end = RunEnd(run, last, &left, &right);
         if (Dense(run_end - run, left, right)) {
-            if (pending != run) PaintBandedUntagged(pending, run);
-            PaintRun(run, run_end, left, right);
-            pending = run_end;
+            if (banded != run) PaintBanded(base, width, banded, run);
+            PaintOverlay(base, width, run, run_end, left, right);
+            banded = run_end;
         }
         run = run_end;
     }
-    if (pending != end) PaintBandedUntagged(pending, end);
-    columns_.clear();
-    pending_ = false;
+    if (banded != last) PaintBanded(base, width, banded, last);
+    batch_.fill = false;
+    batch_.columns.clear();
 }
 
 }  // namespace gdi

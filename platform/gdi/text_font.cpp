@@ -4,9 +4,9 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/gdi/blitter.h"
 #include "platform/gdi/raster.h"
 #include "platform/gdi/rect.h"
-#include "platform/gdi/text_ink_rows.h"
 #include "platform/gdi/text_internal.h"
 
 namespace gdi::text {
@@ -51,10 +51,6 @@ bool CopyCoverage(const FT_Bitmap& bm, std::vector<std::uint8_t>* out) {
     }
     return true;
 }
-
-// White pixels after each row of a glyph's ink, so that groups of four never
-// read past it.
-constexpr std::size_t kInkPad = 3;
 
 }  // namespace
 
@@ -156,7 +152,7 @@ const Glyph& FtSizedFont::glyph(unsigned char c) const {
 
 const Pixel* FtSizedFont::WhiteBlendTable(Pixel color) const {
     if (!white_blend_valid_ || white_blend_color_ != color) {
-        for (std::uint32_t a = 0; a < 256; ++a) white_blend_[a] = Blend(kWhite, color, a);
+        for (std::uint32_t a = 0; a < 256; ++a) white_blend_[a] = Blend(kWhitePixel, color, a);
         white_blend_color_ = color;
         white_blend_valid_ = true;
     }
@@ -164,59 +160,25 @@ const Pixel* FtSizedFont::WhiteBlendTable(Pixel color) const {
 }
 
 void FtSizedFont::DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color,
-                            bool on_white, const Rect* clip) const {
-    const Glyph& g = glyphs_[c];
-    Rect visible = Rect::FromSize(gx, gy, g.width, g.rows).Intersected(BoundsOf(s));
-    if (clip) visible = visible.Intersected(*clip);
-    if (visible.IsEmpty()) return;
-    const std::int64_t x0 = visible.left, x1 = visible.right, y0 = visible.top, y1 = visible.bottom;
-    const Pixel* table = WhiteBlendTable(color);
-    std::vector<std::uint8_t> scratch;
-    const std::uint8_t* coverage = g.coverage.data();
-    const Pixel* ink = nullptr;
+                            bool on_white) const {
+    Glyph& g = glyphs_[c];
+    if (g.width <= 0 || g.rows <= 0) return;
     if (g.coverage.empty()) {
+        // Too large to cache: rendered again, and blended without ink.
+        std::vector<std::uint8_t> coverage;
         Glyph again;
-        if (!Render(c, &again, &scratch) || again.width != g.width || again.rows != g.rows) return;
-        coverage = scratch.data();
-    } else {
-        Glyph& cached = glyphs_[c];
-        if (cached.ink.empty() || cached.ink_color != color) {
-            const std::size_t w = static_cast<std::size_t>(g.width);
-            cached.ink.assign(static_cast<std::size_t>(g.rows) * (w + kInkPad), kWhite);
-            for (std::size_t r = 0; r < static_cast<std::size_t>(g.rows); ++r) {
-                for (std::size_t k = 0; k < w; ++k)
-                    cached.ink[r * (w + kInkPad) + k] = table[cached.coverage[r * w + k]];
-            }
-            cached.ink_color = color;
-        }
-        ink = cached.ink.data();
-    }
-    const std::size_t n = static_cast<std::size_t>(x1 - x0);
-    // Whole groups of four may run up to three pixels past the glyph, while
-    // on the surface: the ink there is white, written only over white.
-    const std::size_t reach =
-        std::min<std::size_t>((n + 3) & ~std::size_t{3}, static_cast<std::size_t>(s.width() - x0));
-    const std::ptrdiff_t stride = s.width();
-    Pixel* dst = s.rows(static_cast<int>(y0), static_cast<int>(y1)) + x0;
-    const std::uint8_t* src = coverage + (y0 - gy) * g.width + (x0 - gx);
-    if (ink) {
-        const std::ptrdiff_t ink_stride = g.width + static_cast<std::ptrdiff_t>(kInkPad);
-        const InkBox box{dst,  stride,  ink + (y0 - gy) * ink_stride + (x0 - gx), ink_stride,
-                         src,  g.width, static_cast<std::size_t>(y1 - y0),        n,
-                         reach};
-        if (on_white) {
-            InkOnWhite(box);
-        } else {
-            InkOver(box, color);
-        }
+        if (!Render(c, &again, &coverage) || again.width != g.width || again.rows != g.rows) return;
+        Blitter(s).Mask(GlyphMask{coverage.data(), nullptr, 0, g.width, g.rows}, gx, gy, color, false);
         return;
     }
-    for (std::int64_t py = y0; py < y1; ++py, dst += stride, src += g.width) {
-        for (std::size_t k = 0; k < n; ++k) {
-            const std::uint32_t a = src[k];
-            if (a != 0) dst[k] = dst[k] == kWhite ? table[a] : Blend(dst[k], color, a);
-        }
+    if (g.ink.empty() || g.ink_color != color) {
+        const Pixel* table = WhiteBlendTable(color);
+        g.ink.resize(g.coverage.size());
+        for (std::size_t k = 0; k < g.coverage.size(); ++k) g.ink[k] = table[g.coverage[k]];
+        g.ink_color = color;
     }
+    Blitter(s).Mask(GlyphMask{g.coverage.data(), g.ink.data(), g.width, g.width, g.rows}, gx, gy, color,
+                    on_white);
 }
 
 SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixel color,
@@ -243,105 +205,31 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
     }
     color &= 0xFFFFFF;
     const std::int64_t baseline = static_cast<std::int64_t>(y) + metrics_.ascent;
-    // A glyph inside a white cell just filled, right of every glyph drawn
-    // before it in this call, lands on white alone.
-    const bool white_cell = opaque_bk && (*opaque_bk & 0xFFFFFF) == kWhite;
-    const std::int64_t cell_right = static_cast<std::int64_t>(x) + size.cx;
-    const std::int64_t cell_bottom = static_cast<std::int64_t>(y) + height();
-    // A line kept whole goes down at once over white rows; only rows with
-    // something else under them take the glyphs one by one. Each pixel's
-    // result depends on that pixel alone, so the two agree exactly.
-    if (const LineInk* line = ComposedLine(text, color)) {
-        const std::int64_t bx = x + line->left, by = y + line->top;
-        const bool in_cell = white_cell && bx >= x && by >= y && bx + line->width <= cell_right &&
-                             by + line->rows <= cell_bottom;
-        std::vector<Rect> left_over;
-        if (CopyLineInk(*s, bx, by, *line, in_cell, &left_over)) {
-            for (const Rect& box : left_over) DrawGlyphs(*s, x, baseline, text, color, &box);
-            return size;
-        }
-    }
-    std::int64_t inked_right = x;
+    // A glyph inside a white cell just filled lands on white alone when no
+    // glyph drawn before it in this call touched its box: the last few
+    // glyphs' boxes are checked, and it lies right of all earlier ones.
+    const bool white_cell = opaque_bk && (*opaque_bk & 0xFFFFFF) == kWhitePixel;
+    const Rect cell{x, y, static_cast<std::int64_t>(x) + size.cx, static_cast<std::int64_t>(y) + height()};
+    constexpr std::size_t kRecent = 4;
+    Rect recent[kRecent];
+    std::size_t drawn = 0;
+    std::int64_t inked_right = x;  // of the glyphs before the recent ones
     std::int64_t pen = x;
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
         const Glyph& g = glyphs_[c];  // loaded by the measuring pass
-        const std::int64_t gx = pen + g.left;
-        const std::int64_t gy = baseline - g.top;
-        const bool on_white = white_cell && gx >= inked_right && gx + g.width <= cell_right && gy >= y &&
-                              gy + g.rows <= cell_bottom;
-        DrawGlyph(*s, gx, gy, c, color, on_white);
-        if (g.width > 0 && g.rows > 0) inked_right = std::max(inked_right, gx + g.width);
+        const Rect box = Rect::FromSize(pen + g.left, baseline - g.top, g.width, g.rows);
         pen += g.advance;
+        if (box.IsEmpty()) continue;
+        bool on_white = white_cell && cell.Contains(box) && box.left >= inked_right;
+        for (std::size_t k = 0; k < std::min(drawn, kRecent) && on_white; ++k)
+            on_white = box.Intersected(recent[k]).IsEmpty();
+        DrawGlyph(*s, box.left, box.top, c, color, on_white);
+        Rect& slot = recent[drawn++ % kRecent];
+        if (drawn > kRecent) inked_right = std::max(inked_right, slot.right);
+        slot = box;
     }
     return size;
-}
-
-void FtSizedFont::DrawGlyphs(Surface& s, std::int64_t pen, std::int64_t baseline, std::string_view text,
-                             Pixel color, const Rect* clip) const {
-    for (const char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        const Glyph& g = glyphs_[c];
-        const std::int64_t gx = pen + g.left;
-        pen += g.advance;
-        if (clip && (gx >= clip->right || gx + g.width <= clip->left)) continue;
-        DrawGlyph(s, gx, baseline - g.top, c, color, false, clip);
-    }
-}
-
-const LineInk* FtSizedFont::ComposedLine(std::string_view text, Pixel color) const {
-    if (!LineInkCaching()) return nullptr;
-    if (const LineInk* kept = lines_.Find(text, color)) return kept;
-    if (!lines_.DrawnBefore(text, color)) return nullptr;
-    // The block every inked glyph box lies in, from the pen's start at the
-    // cell's top left. Glyphs were loaded by the measuring pass.
-    std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
-    std::int64_t pen = 0;
-    for (const char ch : text) {
-        const Glyph& g = glyphs_[static_cast<unsigned char>(ch)];
-        if (g.width > 0 && g.rows > 0) {
-            if (g.coverage.empty()) return nullptr;
-            const std::int64_t gx = pen + g.left, gy = metrics_.ascent - g.top;
-            left = std::min(left, gx);
-            top = std::min(top, gy);
-            right = std::max(right, gx + g.width);
-            bottom = std::max(bottom, gy + g.rows);
-        }
-        pen += g.advance;
-    }
-    if (left >= right || top >= bottom) return nullptr;
-    const std::int64_t width = right - left, rows = bottom - top;
-    if (width * rows * static_cast<std::int64_t>(sizeof(Pixel)) >
-        static_cast<std::int64_t>(LineInkCache::kMaxLineBytes))
-        return nullptr;
-    // Drawn glyph by glyph over a white block, exactly as over a white page.
-    SurfacePtr block = Surface::Create(static_cast<int>(width), static_cast<int>(rows));
-    if (!block) return nullptr;
-    std::fill(block->pixels().begin(), block->pixels().end(), kWhite);
-    DrawGlyphs(*block, -left, metrics_.ascent - top, text, color, nullptr);
-    LineInk ink;
-    ink.left = left;
-    ink.top = top;
-    ink.width = static_cast<int>(width);
-    ink.rows = static_cast<int>(rows);
-    ink.pixels.assign(block->pixels().begin(), block->pixels().end());
-    ink.inked.assign(static_cast<std::size_t>(rows), ColumnSpan{});
-    pen = 0;
-    for (const char ch : text) {
-        const Glyph& g = glyphs_[static_cast<unsigned char>(ch)];
-        if (g.width > 0 && g.rows > 0) {
-            const int gx = static_cast<int>(pen + g.left - left);
-            const int gy = static_cast<int>(metrics_.ascent - g.top - top);
-            for (int r = gy; r < gy + g.rows; ++r) {
-                ColumnSpan& span = ink.inked[static_cast<std::size_t>(r)];
-                span = span.empty() ? ColumnSpan{gx, gx + g.width}
-                                    : ColumnSpan{std::min(span.left, gx), std::max(span.right, gx + g.width)};
-            }
-        }
-        pen += g.advance;
-    }
-    KeepGreys(ink);
-    return lines_.Insert(text, color, std::move(ink));
 }
 
 SIZE SizedFont::Measure(std::string_view text) const {

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "platform/gdi/text.h"
-#include "platform/gdi/text_line_ink.h"
 
 namespace gdi::text {
 
@@ -96,18 +95,10 @@ private:
     const Glyph& glyph(unsigned char c) const;
     // The blend of each coverage value over white, for the last colour drawn.
     const Pixel* WhiteBlendTable(Pixel color) const;
-    // `on_white`: every pixel under the glyph's box is known to be white.
-    // Only the pixels inside `clip` when it is given.
-    void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color, bool on_white,
-                   const Rect* clip = nullptr) const;
-    // Every glyph of text in turn from the pen's start on the baseline, none
-    // on white; only the pixels inside `clip` when it is given.
-    void DrawGlyphs(Surface& s, std::int64_t pen, std::int64_t baseline, std::string_view text, Pixel color,
-                    const Rect* clip) const;
-    // The line over white, composed at its second draw; null when it is not
-    // kept (drawn once so far, too large, a glyph too large to cache, or
-    // caching off).
-    const LineInk* ComposedLine(std::string_view text, Pixel color) const;
+    // `on_white`: every pixel under the glyph's box is white, as this
+    // drawing just filled it so.
+    void DrawGlyph(Surface& s, std::int64_t gx, std::int64_t gy, unsigned char c, Pixel color,
+                   bool on_white) const;
     // Loads and renders c at this size; fills *g's metrics and
     // *coverage (top row first). Returns false when there is no ink.
     bool Render(unsigned char c, Glyph* g, std::vector<std::uint8_t>* coverage) const;
@@ -119,7 +110,6 @@ private:
     mutable std::array<Pixel, 256> white_blend_{};
     mutable Pixel white_blend_color_ = 0;
     mutable bool white_blend_valid_ = false;
-    mutable LineInkCache lines_;
 };
 
 }  // namespace gdi::text

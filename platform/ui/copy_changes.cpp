@@ -70,9 +70,7 @@ void CopyAll(gdi::Surface& screen, const gdi::Rect& area, const gdi::Surface& sr
     const int from_x = static_cast<int>(area.left - src_x);
     for (std::int64_t y = area.top; y < area.bottom; ++y) {
         const gdi::Pixel* in = src.row(static_cast<int>(y - src_y)) + from_x;
-        gdi::Pixel* out = screen.RowToOverwrite(static_cast<int>(y), static_cast<int>(area.left),
-                                                static_cast<int>(area.right)) +
-                          area.left;
+        gdi::Pixel* out = screen.row(static_cast<int>(y)) + area.left;
         std::memcpy(out, in, bytes);
     }
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <deque>
 #include <future>
+#include <utility>
 #include <vector>
 
 #include "platform/host/sdl/sdl_events.h"
@@ -30,6 +31,12 @@ std::string DesktopDrivers() {
     if (x && *x) list = "x11";
     if (wayland && *wayland) list += list.empty() ? "wayland" : ",wayland";
     return list;
+}
+
+// Whether an image holds pixels as the drawing layer does: 0x00RRGGBB words.
+bool SameLayout(const SDL_Surface* image) {
+    const SDL_PixelFormat* f = image->format;
+    return f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0x00FF00 && f->Bmask == 0x0000FF;
 }
 
 // Faults `size` bytes at `data` in on another thread, leaving their contents
@@ -57,6 +64,12 @@ struct SdlHost::Impl {
     int texture_width = 0;
     int texture_height = 0;
     gdi::SurfacePtr buffer;
+    // The window image `buffer` lies over when the framework composes straight
+    // into it (X11, same size and layout), else null. The buffer it replaced
+    // stays alive, never drawn into, so that a new buffer never takes the
+    // address the framework last presented.
+    const void* composed_over = nullptr;
+    gdi::SurfacePtr retired;
     // The window image the last frame went into: a new one, or one the
     // server lost (exposed, resized), takes the whole buffer again.
     const SDL_Surface* shown_target = nullptr;
@@ -99,9 +112,19 @@ struct SdlHost::Impl {
     void CopyToWindowSurface(gdi::Rect damage) {
         SDL_Surface* target = SDL_GetWindowSurface(window);
         if (!target || !buffer) return;
+        if (composed_over) {
+            // The picture is in the image already, unless SDL made a new
+            // one: that is composed whole at the next present.
+            if (target->pixels != composed_over) return;
+            const gdi::Rect shown = target_stale ? gdi::Rect{0, 0, target->w, target->h} : damage;
+            target_stale = false;
+            const SDL_Rect rect{static_cast<int>(shown.left), static_cast<int>(shown.top),
+                                static_cast<int>(shown.Width()), static_cast<int>(shown.Height())};
+            if (!shown.IsEmpty()) SDL_UpdateWindowSurfaceRects(window, &rect, 1);
+            return;
+        }
         const SDL_PixelFormat* f = target->format;
-        const bool same_layout =
-            f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0x00FF00 && f->Bmask == 0x0000FF;
+        const bool same_layout = SameLayout(target);
         const int w = std::min(buffer->width(), target->w);
         const int h = std::min(buffer->height(), target->h);
         const gdi::Rect whole{0, 0, target->w, target->h};
@@ -133,7 +156,7 @@ struct SdlHost::Impl {
             if (SDL_MUSTLOCK(target)) SDL_LockSurface(target);
             auto* out = static_cast<unsigned char*>(target->pixels);
             for (int y = top; y < top + height; ++y) {
-                const gdi::Pixel* in = buffer->row(y) + left;
+                const gdi::Pixel* in = std::as_const(*buffer).row(y) + left;
                 std::copy(
                     in, in + width,
                     reinterpret_cast<gdi::Pixel*>(out + static_cast<std::ptrdiff_t>(y) * target->pitch) +
@@ -143,9 +166,9 @@ struct SdlHost::Impl {
             return;
         }
         // Any other layout: let SDL convert, 0x00RRGGBB being RGB888.
-        SDL_Surface* from =
-            SDL_CreateRGBSurfaceWithFormatFrom(buffer->pixels().data(), buffer->width(), buffer->height(), 32,
-                                               buffer->width() * 4, SDL_PIXELFORMAT_RGB888);
+        SDL_Surface* from = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<gdi::Pixel*>(std::as_const(*buffer).pixels().data()), buffer->width(),
+            buffer->height(), 32, buffer->width() * 4, SDL_PIXELFORMAT_RGB888);
         if (!from) return;
         SDL_Rect in{left, top, width, height};
         SDL_Rect out = in;
@@ -327,8 +350,18 @@ bool SdlHost::WaitEvent(Event& event) {
 
 gdi::Surface* SdlHost::ScreenBuffer(int width, int height) {
     Impl& m = *impl_;
-    if (!m.buffer || m.buffer->width() != width || m.buffer->height() != height) {
-        m.buffer = gdi::Surface::Create(width, height);
+    // Composed straight into the window's image where it has the buffer's
+    // size and layout: no buffer of our own, no copy per frame.
+    SDL_Surface* image = m.window_surface ? SDL_GetWindowSurface(m.window) : nullptr;
+    const bool in_place = image && image->pixels && image->w == width && image->h == height &&
+                          image->pitch == width * 4 && SameLayout(image) && !SDL_MUSTLOCK(image);
+    const void* over = in_place ? image->pixels : nullptr;
+    if (!m.buffer || m.buffer->width() != width || m.buffer->height() != height || over != m.composed_over) {
+        m.retired = std::move(m.buffer);
+        m.buffer = in_place ? gdi::Surface::CreateOver(static_cast<gdi::Pixel*>(image->pixels), width, height)
+                            : gdi::Surface::Create(width, height);
+        m.composed_over = m.buffer ? over : nullptr;
+        m.target_stale = true;
     }
     return m.buffer.get();
 }
@@ -356,7 +389,8 @@ void SdlHost::Present(const gdi::Rect& damage) {
     if (area.IsEmpty()) return;
     const SDL_Rect part{static_cast<int>(area.left), static_cast<int>(area.top),
                         static_cast<int>(area.Width()), static_cast<int>(area.Height())};
-    SDL_UpdateTexture(m.texture, &part, m.buffer->row(part.y) + part.x,
+    // Rows follow each other in the buffer: part.h of them from part.y.
+    SDL_UpdateTexture(m.texture, &part, std::as_const(*m.buffer).row(part.y) + part.x,
                       w * static_cast<int>(sizeof(gdi::Pixel)));
     m.Repaint();
 }

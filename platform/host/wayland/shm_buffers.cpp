@@ -142,7 +142,7 @@ void CopyPicture(const gdi::Surface& from, gdi::Surface& to, const gdi::Rect& ar
     const auto top = static_cast<int>(area.top);
     const auto bottom = static_cast<int>(area.bottom);
     const std::size_t bytes = static_cast<std::size_t>(area.Width()) * sizeof(gdi::Pixel);
-    const gdi::Pixel* in = from.rows(top, bottom);
+    const gdi::Pixel* in = from.row(top);
     gdi::Pixel* out = to.rows(top, bottom);
     const auto stride = static_cast<std::size_t>(from.width());
     for (int y = top; y < bottom; ++y) {

@@ -59,8 +59,8 @@ void Win32Host::Present(const gdi::Rect& damage) {
     if (!buffer_ || buffer_->width() <= 0 || buffer_->height() <= 0) return;
     const gdi::Rect area = damage.Intersected(gdi::BoundsOf(*buffer_));
     if (area.IsEmpty()) return;
-    // Work still batched over these rows is painted before Windows reads them.
-    std::as_const(*buffer_).rows(static_cast<int>(area.top), static_cast<int>(area.bottom));
+    // Work still batched is painted before Windows reads the pixels.
+    buffer_->Flush();
     window_.Show(static_cast<int>(area.left), static_cast<int>(area.top), static_cast<int>(area.right),
                  static_cast<int>(area.bottom));
 }

@@ -43,7 +43,6 @@ TEST(SurfaceSharing, EveryWriteTakesACopyFirst) {
     const std::vector<std::pair<const char*, std::function<void(Surface&)>>> writes = {
         {"row", [](Surface& s) { s.row(1)[2] = 7; }},
         {"rows", [](Surface& s) { s.rows(0, 3)[4 + 2] = 7; }},
-        {"row to overwrite", [](Surface& s) { s.RowToOverwrite(1, 2, 3)[2] = 7; }},
         {"pixels", [](Surface& s) { s.pixels()[6] = 7; }},
         {"set", [](Surface& s) { s.set(2, 1, 7); }},
         {"column", [](Surface& s) { s.AddColumn(2, 1, 2, 7); }},
