@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/gdi/vector_clones.h"
+
 namespace gdi {
 
 namespace {
@@ -18,8 +20,7 @@ std::uint32_t BlendChannel(std::uint32_t d, std::uint32_t c, std::uint32_t a) {
 }
 
 // n pixels of one colour; the compiler vectorises the loop for each unit.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void FillPixels(Pixel* out, std::size_t n,
-                                                                             Pixel color) {
+CORVANE_VECTOR_CLONES("avx512f", "avx2", "default") void FillPixels(Pixel* out, std::size_t n, Pixel color) {
     for (std::size_t k = 0; k < n; ++k) out[k] = color;
 }
 
@@ -38,9 +39,8 @@ void StreamPixels(Pixel* p, std::size_t n, Pixel color) {
 // Up to sixteen pixels from src to dst: one loop of sixteen with a condition,
 // which the compiler turns into one masked load and store where the unit has
 // them. Glyph rows are this short; the library's copy would cost more.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void CopyShortRow(Pixel* __restrict dst,
-                                                                               const Pixel* __restrict src,
-                                                                               std::size_t n) {
+CORVANE_VECTOR_CLONES("avx512f", "avx2", "default")
+void CopyShortRow(Pixel* __restrict dst, const Pixel* __restrict src, std::size_t n) {
     for (std::size_t k = 0; k < 16; ++k) {
         if (k < n) dst[k] = src[k];
     }
@@ -48,8 +48,8 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void CopyShortRow(P
 
 // Whether the first n (up to sixteen) pixels at p are all white: one masked
 // load and compare where the unit has them.
-__attribute__((target_clones("avx512f", "avx2", "default"))) bool AllWhiteShort(const Pixel* __restrict p,
-                                                                                std::size_t n) {
+CORVANE_VECTOR_CLONES("avx512f", "avx2", "default")
+bool AllWhiteShort(const Pixel* __restrict p, std::size_t n) {
     std::uint32_t other = 0;
     for (std::size_t k = 0; k < 16; ++k) {
         if (k < n) other |= p[k] ^ kWhitePixel;
@@ -60,9 +60,8 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) bool AllWhiteShort(
 // One glyph row over any pixels. Where no covered pixel is other than white,
 // each pixel becomes its ink where it is white (ink is white where nothing is
 // covered): one pass the compiler vectorises. Otherwise pixel by pixel.
-__attribute__((target_clones("avx2", "default"))) void InkRow(Pixel* dst, const Pixel* ink,
-                                                              const std::uint8_t* coverage, std::size_t n,
-                                                              Pixel color) {
+CORVANE_VECTOR_CLONES("avx2", "default")
+void InkRow(Pixel* dst, const Pixel* ink, const std::uint8_t* coverage, std::size_t n, Pixel color) {
     // Branch-free, so that the compiler vectorises the test as well.
     std::uint32_t blends = 0;
     for (std::size_t k = 0; k < n; ++k)

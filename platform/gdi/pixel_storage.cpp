@@ -1,6 +1,8 @@
 #include "platform/gdi/pixel_storage.h"
 
+#ifndef _WIN32
 #include <sys/mman.h>
+#endif
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,10 +12,12 @@ namespace {
 
 // Blocks from this size on are mapped on their own, aligned to and rounded up
 // to whole huge pages. Under the address sanitizer every block goes through
-// calloc, which it watches for overruns.
+// calloc, which it watches for overruns; on Windows too.
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(_WIN32)
+constexpr bool kMapLargeBlocks = false;
+#elif defined(__SANITIZE_ADDRESS__)
 constexpr bool kMapLargeBlocks = false;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -29,9 +33,11 @@ bool Mapped(std::size_t bytes) {
     return kMapLargeBlocks && bytes >= kHugePage;
 }
 
+#ifndef _WIN32
 std::size_t RoundedUp(std::size_t bytes) {
     return (bytes + kHugePage - 1) & ~(kHugePage - 1);
 }
+#endif
 
 }  // namespace
 
@@ -42,6 +48,9 @@ void* AllocateZeroed(std::size_t bytes) {
         if (!p) throw std::bad_alloc();
         return p;
     }
+#ifdef _WIN32
+    throw std::bad_alloc();
+#else
     const std::size_t length = RoundedUp(bytes);
     if (length < bytes) throw std::bad_alloc();
     // Map one huge page more, then give back what lies outside the aligned block.
@@ -58,6 +67,7 @@ void* AllocateZeroed(std::size_t bytes) {
     // smaller steps.
     madvise(block, length, MADV_HUGEPAGE);
     return block;
+#endif
 }
 
 void FreeZeroed(void* p, std::size_t bytes) {
@@ -66,7 +76,9 @@ void FreeZeroed(void* p, std::size_t bytes) {
         std::free(p);
         return;
     }
+#ifndef _WIN32
     munmap(p, RoundedUp(bytes));
+#endif
 }
 
 }  // namespace gdi::detail

@@ -10,7 +10,11 @@
 #include <emmintrin.h>
 #endif
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
+
+#include "platform/gdi/vector_clones.h"
 
 namespace gdi {
 
@@ -66,9 +70,8 @@ void CopyRowDown(Pixel* base, std::ptrdiff_t width, const Pixel* row, int top, i
 
 // Takes `paint` where keep is zero and leaves the other pixels alone: with
 // masked stores, the pixels kept are never loaded.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void MergeOverlay(Pixel* row, const Pixel* keep,
-                                                                               const Pixel* paint,
-                                                                               std::size_t n) {
+CORVANE_VECTOR_CLONES("avx512f", "avx2", "default")
+void MergeOverlay(Pixel* row, const Pixel* keep, const Pixel* paint, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
         if (keep[k] == 0) row[k] = paint[k];
     }
@@ -111,7 +114,11 @@ void PaintBanded(Pixel* base, std::ptrdiff_t stride, const C* first, const C* la
 
 bool StreamsStores(std::int64_t bytes) {
     static const std::int64_t threshold = [] {
+#ifdef _WIN32
+        const long cache = 0;
+#else
         const long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
+#endif
         // Unknown cache sizes keep a bound that fits the caches of most machines.
         return cache > 0 ? 2 * static_cast<std::int64_t>(cache) : std::int64_t{16} << 20;
     }();

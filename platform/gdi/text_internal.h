@@ -30,15 +30,16 @@ inline constexpr std::size_t kMaxCachedGlyphBytes = 256 * 256;
 // cp1252 byte -> Unicode code point (0x81, 0x8D, 0x8F, 0x90, 0x9D map to
 // the C1 controls, as Windows' converter does).
 char32_t Cp1252ToUnicode(unsigned char c);
-// Converts cp1252 bytes (a face name) to UTF-8 for fontconfig.
+// Converts cp1252 bytes (a face name) to UTF-8 for the font matching.
 std::string Cp1252ToUtf8(const char* bytes, std::size_t size);
 
 // Windows MulDiv: a * b / c rounded half away from zero, in 64 bits.
 std::int64_t MulDivRound(std::int64_t a, std::int64_t b, std::int64_t c);
 
-// A file fontconfig pointed at, opened once for the process.
+// A file the system's font matching pointed at, opened once for the process.
 struct FaceFile {
     FT_Face face = nullptr;
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;  // the file, when opened from memory
     std::string family;
     std::string style;
 };

@@ -1,23 +1,24 @@
-// Font resolution: fontconfig picks a file for (face name, weight, italic),
-// FreeType opens it once; matched faces and sized fonts live for the process.
-#include <fontconfig/fontconfig.h>
-
+// Font resolution: the system's font matching picks a file for (face name,
+// weight, italic), FreeType opens it once; matched faces and sized fonts live
+// for the process.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "platform/background_jobs.h"
 #include "platform/context.h"
+#include "platform/gdi/text_face_finder.h"
 #include "platform/gdi/text_internal.h"
-#include "platform/gdi/text_setup.h"
 
 namespace gdi::text {
 
@@ -27,8 +28,8 @@ struct MatchKey {
     std::string name;  // UTF-8
     bool bold;
     bool italic;
-    std::string generic;  // fontconfig generic family from lfPitchAndFamily, or empty
-    auto tie() const { return std::tie(name, bold, italic, generic); }
+    std::uint8_t pitch_and_family;
+    auto tie() const { return std::tie(name, bold, italic, pitch_and_family); }
     bool operator<(const MatchKey& o) const { return tie() < o.tie(); }
 };
 
@@ -46,7 +47,8 @@ struct SizedKey {
 struct Registry {
     bool usable = false;
     FT_Library library = nullptr;
-    // nullptr entries remember files FreeType could not use.
+    // nullptr entries remember files FreeType could not use. Faces in memory
+    // are keyed by their family and style.
     std::map<std::pair<std::string, int>, std::unique_ptr<FaceFile>> files;
     // file == nullptr remembers requests that found nothing.
     std::map<MatchKey, MatchedFace> matches;
@@ -86,13 +88,7 @@ Registry& registry() {
     // Once, even when StartFontSetup's thread is still at it: a second
     // caller waits for the first.
     std::call_once(part.set_up, [r] {
-        if (SetUpFontconfig()) {
-            // fontconfig keeps unreachable blocks until FcFini (LeakSanitizer
-            // reports them). Nothing of ours holds fontconfig objects, and a
-            // later match would just initialise fontconfig again.
-            std::atexit(FcFini);
-            r->usable = FT_Init_FreeType(&r->library) == 0;
-        }
+        if (SetUpFaceFinder()) r->usable = FT_Init_FreeType(&r->library) == 0;
     });
     return *r;
 }
@@ -159,30 +155,6 @@ void PrepareDuringFontSetup(std::vector<FontText> fonts) {
 
 namespace {
 
-const char* GenericFamily(std::uint8_t pitch_and_family) {
-    switch (pitch_and_family & 0xF0) {
-        case 0x10:
-            return "serif";  // FF_ROMAN
-        case 0x20:
-            return "sans-serif";  // FF_SWISS
-        case 0x30:
-            return "monospace";  // FF_MODERN
-        case 0x40:
-            return "cursive";  // FF_SCRIPT
-        case 0x50:
-            return "fantasy";  // FF_DECORATIVE
-        default:
-            break;
-    }
-    return (pitch_and_family & 0x03) == 1 ? "monospace" : "";  // FIXED_PITCH
-}
-
-std::string PatternString(FcPattern* p, const char* object) {
-    FcChar8* value = nullptr;
-    if (FcPatternGetString(p, object, 0, &value) != FcResultMatch || !value) return {};
-    return reinterpret_cast<const char*>(value);
-}
-
 // Asked of the file, not of fontconfig's answer: its synthetic-bold rule
 // rewrites the match's weight to bold.
 bool IsBoldFace(FT_Face face) {
@@ -191,12 +163,47 @@ bool IsBoldFace(FT_Face face) {
     return os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600;
 }
 
-FaceFile* OpenFile(Registry& r, const std::string& path, int index, FcPattern* match) {
-    auto [it, inserted] = r.files.try_emplace({path, index});
+// A collection's face with the family and style asked for; else its first.
+int FaceIndexNamed(FT_Library library, const FoundFace& found) {
+    const auto& bytes = *found.bytes;
+    FT_Face face = nullptr;
+    if (FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), -1, &face) != 0)
+        return 0;
+    const FT_Long count = face->num_faces;
+    FT_Done_Face(face);
+    for (FT_Long i = 0; i < count; ++i) {
+        if (FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), i, &face) != 0)
+            continue;
+        const bool same = face->family_name && face->style_name && found.family == face->family_name &&
+                          found.style == face->style_name;
+        FT_Done_Face(face);
+        if (same) return static_cast<int>(i);
+    }
+    return 0;
+}
+
+FaceFile* OpenFile(Registry& r, const FoundFace& found) {
+    const bool in_memory = found.bytes != nullptr;
+    // A file in memory is known by its bytes: the system may hand out the
+    // same file under several names.
+    const std::string key =
+        in_memory ? "memory:" + std::to_string(found.bytes->size()) + ":" +
+                        std::to_string(std::hash<std::string_view>{}(std::string_view(
+                            reinterpret_cast<const char*>(found.bytes->data()), found.bytes->size())))
+                  : found.path;
+    auto [it, inserted] = r.files.try_emplace({key, found.index});
     if (!inserted) return it->second.get();
     ++r.stats.files_opened;
     FT_Face face = nullptr;
-    if (FT_New_Face(r.library, path.c_str(), index, &face) != 0) return nullptr;
+    if (in_memory) {
+        const int index = found.index < 0 ? FaceIndexNamed(r.library, found) : found.index;
+        if (FT_New_Memory_Face(r.library, found.bytes->data(), static_cast<FT_Long>(found.bytes->size()),
+                               index, &face) != 0) {
+            return nullptr;
+        }
+    } else if (FT_New_Face(r.library, found.path.c_str(), found.index, &face) != 0) {
+        return nullptr;
+    }
     if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
         FT_Done_Face(face);
         return nullptr;
@@ -206,8 +213,12 @@ FaceFile* OpenFile(Registry& r, const std::string& path, int index, FcPattern* m
     }
     auto file = std::make_unique<FaceFile>();
     file->face = face;
-    file->family = PatternString(match, FC_FAMILY);
-    file->style = PatternString(match, FC_STYLE);
+    file->bytes = found.bytes;  // FreeType reads them for as long as the face lives
+    // Names as the file gives them where the system's are another name's.
+    if (!in_memory) {
+        file->family = found.family;
+        file->style = found.style;
+    }
     if (file->family.empty() && face->family_name) file->family = face->family_name;
     if (file->style.empty() && face->style_name) file->style = face->style_name;
     it->second = std::move(file);
@@ -215,34 +226,12 @@ FaceFile* OpenFile(Registry& r, const std::string& path, int index, FcPattern* m
 }
 
 MatchedFace Match(Registry& r, const MatchKey& key) {
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return {};
-    const std::string fallback = key.generic.empty() ? "serif" : key.generic;
-    const std::string& first = key.name.empty() ? fallback : key.name;
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(first.c_str()));
-    if (!key.name.empty() && !key.generic.empty()) {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(key.generic.c_str()));
-    }
-    FcPatternAddInteger(pattern, FC_WEIGHT, key.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, key.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
     ++r.stats.fontconfig_matches;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (!match) return {};
-
+    const std::optional<FoundFace> found = FindFace({key.name, key.bold, key.italic, key.pitch_and_family});
+    if (!found) return {};
     MatchedFace matched;
-    FcChar8* path = nullptr;
-    int index = 0;
-    if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path) {
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        matched.file = OpenFile(r, reinterpret_cast<const char*>(path), index, match);
-        matched.synthetic_bold = key.bold && matched.file && !IsBoldFace(matched.file->face);
-    }
-    FcPatternDestroy(match);
+    matched.file = OpenFile(r, *found);
+    matched.synthetic_bold = key.bold && matched.file && !IsBoldFace(matched.file->face);
     return matched;
 }
 
@@ -275,7 +264,7 @@ std::shared_ptr<const SizedFont> ResolveReady(const LOGFONTA& lf) {
     key.name = Cp1252ToUtf8(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
     key.bold = lf.lfWeight >= 600;
     key.italic = lf.lfItalic != 0;
-    key.generic = GenericFamily(lf.lfPitchAndFamily);
+    key.pitch_and_family = lf.lfPitchAndFamily;
     auto match = r.matches.find(key);
     if (match == r.matches.end()) match = r.matches.emplace(key, Match(r, key)).first;
     const MatchedFace& face = match->second;

@@ -20,6 +20,13 @@ using app_test::WindowRect;
 std::size_t HeapBytes() {
 #if defined(__SANITIZE_ADDRESS__)
     return __sanitizer_get_current_allocated_bytes();
+#elif defined(_WIN32)
+    std::size_t used = 0;
+    _HEAPINFO entry{};
+    while (_heapwalk(&entry) == _HEAPOK) {
+        if (entry._useflag == _USEDENTRY) used += entry._size;
+    }
+    return used;
 #else
     return mallinfo2().uordblks;
 #endif
