@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <vector>
 
 namespace platform {
@@ -69,6 +70,17 @@ Dispatched DispatchUntil(wl_display* display, Clock::time_point deadline,
         if (got != Dispatched::kWoke) return got;
         if (Clock::now() >= deadline && !ready()) return Dispatched::kTimedOut;
     }
+}
+
+Dispatched SyncUntil(wl_display* display, Clock::time_point deadline) {
+    bool answered = false;
+    wl_callback* callback = wl_display_sync(display);
+    static const wl_callback_listener listener = {
+        [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
+    wl_callback_add_listener(callback, &listener, &answered);
+    const Dispatched got = DispatchUntil(display, deadline, [&] { return answered; });
+    wl_callback_destroy(callback);
+    return got;
 }
 
 }  // namespace platform

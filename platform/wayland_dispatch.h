@@ -38,6 +38,10 @@ Dispatched DispatchOnce(wl_display* display, std::span<pollfd> extra, Clock::tim
 // the connection breaks (kFailed).
 Dispatched DispatchUntil(wl_display* display, Clock::time_point deadline, const std::function<bool()>& ready);
 
+// Sends a sync request and wakes up until its answer arrives (kReady): every
+// event the compositor sent before it has then been dispatched.
+Dispatched SyncUntil(wl_display* display, Clock::time_point deadline);
+
 // Reads and dispatches what has arrived, without blocking; false when the
 // connection broke.
 inline bool DispatchWaiting(wl_display* display) {

@@ -41,17 +41,11 @@ struct WaylandReadOnlyScreenDriver::Impl {
 
     // Reads and dispatches until a sync round trip completes, within the time-out.
     bool RoundTrip() {
-        bool done = false;
-        wl_callback* callback = wl_display_sync(display);
-        static const wl_callback_listener listener = {
-            [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
-        wl_callback_add_listener(callback, &listener, &done);
-        if (!gone && platform::DispatchUntil(display, platform::DeadlineAfter(owner->ReplyTimeoutMs()),
-                                             [&] { return done; }) == platform::Dispatched::kFailed) {
-            gone = true;
-        }
-        wl_callback_destroy(callback);
-        return done;
+        if (gone) return false;
+        const platform::Dispatched got =
+            platform::SyncUntil(display, platform::DeadlineAfter(owner->ReplyTimeoutMs()));
+        if (got == platform::Dispatched::kFailed) gone = true;
+        return got == platform::Dispatched::kReady;
     }
 
     DisplayMode Read() const {

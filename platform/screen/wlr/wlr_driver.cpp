@@ -148,14 +148,11 @@ struct WlrScreenDriver::Impl {
     }
 
     bool Sync() {
-        bool synced = false;
-        wl_callback* callback = wl_display_sync(display);
-        static const wl_callback_listener listener = {
-            [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
-        wl_callback_add_listener(callback, &listener, &synced);
-        const bool ok = DispatchUntil([&] { return synced; }, owner->ReplyTimeoutMs());
-        wl_callback_destroy(callback);
-        return ok;
+        if (!display || gone) return false;
+        const platform::Dispatched got =
+            platform::SyncUntil(display, platform::DeadlineAfter(owner->ReplyTimeoutMs()));
+        if (got == platform::Dispatched::kFailed) gone = true;
+        return got == platform::Dispatched::kReady;
     }
 
     // Announces the head's mode if it differs from the last announcement.
