@@ -5,6 +5,8 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include "platform/win32_text.h"
+
 #include <string>
 #include <vector>
 
@@ -19,22 +21,8 @@ constexpr DWORD kCollectionTable = 0x66637474;
 // The size GDI is asked for; any size selects the same file.
 constexpr LONG kRequestHeight = -64;
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Utf8(const wchar_t* wide) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), n, nullptr, nullptr);
-    utf8.resize(static_cast<std::size_t>(n - 1));
-    return utf8;
-}
+using platform::Utf8;
+using platform::Wide;
 
 // One table of the selected font, or the whole file with table 0.
 bool ReadFontData(HDC dc, DWORD table, std::vector<std::uint8_t>* bytes) {

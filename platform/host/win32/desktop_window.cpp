@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include "platform/win32_text.h"
+
 #include "platform/host/win32/desktop_window.h"
 
 #include <deque>
@@ -15,13 +17,7 @@ constexpr wchar_t kClassName[] = L"CorvaneAdjustFrame";
 // The application icon in the executable's resources.
 constexpr int kIconResource = 1;
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
+using platform::Wide;
 
 // Keys the framework acts on; others are not passed on.
 int FrameworkKey(WPARAM vk) {

@@ -5,6 +5,8 @@
 #include <initguid.h>
 #include <setupapi.h>
 
+#include "platform/win32_text.h"
+
 #include "platform/screen/win32/win32_display.h"
 
 #include <cwchar>
@@ -24,22 +26,8 @@ namespace {
 // The monitor device interface class.
 DEFINE_GUID(kMonitorInterface, 0xE6F07B5F, 0xEE97, 0x4A90, 0xB0, 0x76, 0x33, 0xF5, 0x7B, 0xF4, 0xEA, 0xA7);
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Utf8(const wchar_t* wide) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), n, nullptr, nullptr);
-    utf8.resize(static_cast<std::size_t>(n - 1));
-    return utf8;
-}
+using platform::Utf8;
+using platform::Wide;
 
 bool ReadSettings(const wchar_t* device, DEVMODEW* settings) {
     *settings = DEVMODEW{};
