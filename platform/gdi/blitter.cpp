@@ -36,25 +36,46 @@ void StreamPixels(Pixel* p, std::size_t n, Pixel color) {
 }
 #endif
 
-// Up to sixteen pixels from src to dst: one loop of sixteen with a condition,
-// which the compiler turns into one masked load and store where the unit has
-// them. Glyph rows are this short; the library's copy would cost more.
-CORVANE_VECTOR_CLONES("avx512f", "avx2", "default")
+// Pixels [0, n) from src to dst for k <= n <= 2k: k from the start and k
+// ending at n, overlapping in the middle. Each half is one vector move, so a
+// glyph row costs two moves whatever its width.
+template <std::size_t k>
+void CopyHalves(Pixel* __restrict dst, const Pixel* __restrict src, std::size_t n) {
+    std::memcpy(dst, src, k * sizeof(Pixel));
+    std::memcpy(dst + n - k, src + n - k, k * sizeof(Pixel));
+}
+
+// Up to sixteen pixels from src to dst.
 void CopyShortRow(Pixel* __restrict dst, const Pixel* __restrict src, std::size_t n) {
-    for (std::size_t k = 0; k < 16; ++k) {
-        if (k < n) dst[k] = src[k];
+    if (n >= 8) {
+        CopyHalves<8>(dst, src, n);
+    } else if (n >= 4) {
+        CopyHalves<4>(dst, src, n);
+    } else if (n >= 2) {
+        CopyHalves<2>(dst, src, n);
+    } else if (n == 1) {
+        dst[0] = src[0];
     }
 }
 
-// Whether the first n (up to sixteen) pixels at p are all white: one masked
-// load and compare where the unit has them.
-CORVANE_VECTOR_CLONES("avx512f", "avx2", "default")
-bool AllWhiteShort(const Pixel* __restrict p, std::size_t n) {
+// Whether pixels [0, n) at p, k <= n <= 2k, are all white: the same two
+// overlapping halves, compared at once.
+template <std::size_t k>
+bool WhiteHalves(const Pixel* p, std::size_t n) {
+    Pixel head[k], tail[k];
+    std::memcpy(head, p, sizeof(head));
+    std::memcpy(tail, p + n - k, sizeof(tail));
     std::uint32_t other = 0;
-    for (std::size_t k = 0; k < 16; ++k) {
-        if (k < n) other |= p[k] ^ kWhitePixel;
-    }
+    for (std::size_t i = 0; i < k; ++i) other |= (head[i] ^ kWhitePixel) | (tail[i] ^ kWhitePixel);
     return other == 0;
+}
+
+// Whether the first n (up to sixteen) pixels at p are all white.
+bool AllWhiteShort(const Pixel* p, std::size_t n) {
+    if (n >= 8) return WhiteHalves<8>(p, n);
+    if (n >= 4) return WhiteHalves<4>(p, n);
+    if (n >= 2) return WhiteHalves<2>(p, n);
+    return n == 0 || p[0] == kWhitePixel;
 }
 
 // One glyph row over any pixels. Where no covered pixel is other than white,
@@ -73,6 +94,26 @@ void InkRow(Pixel* dst, const Pixel* ink, const std::uint8_t* coverage, std::siz
     }
     for (std::size_t k = 0; k < n; ++k) {
         if (coverage[k] != 0) dst[k] = dst[k] == kWhitePixel ? ink[k] : Blend(dst[k], color, coverage[k]);
+    }
+}
+
+// The rows of a glyph's ink, n pixels each, onto the surface: copied over
+// white (all white when `over_white`), blended elsewhere. Built per unit so
+// that a half of eight pixels is one move.
+CORVANE_VECTOR_CLONES("avx2", "default")
+void InkRows(Pixel* dst, std::ptrdiff_t stride, const Pixel* ink, std::ptrdiff_t ink_stride,
+             const std::uint8_t* coverage, std::ptrdiff_t coverage_stride, std::size_t n, std::int64_t rows,
+             Pixel color, bool over_white) {
+    for (std::int64_t r = 0; r < rows; ++r, dst += stride, ink += ink_stride, coverage += coverage_stride) {
+        if (n <= 16 && (over_white || AllWhiteShort(dst, n))) {
+            CopyShortRow(dst, ink, n);
+        } else if (over_white) {
+            std::memcpy(dst, ink, n * sizeof(Pixel));
+        } else {
+            // A glyph row over white pixels alone is its ink (white where
+            // nothing is covered), as over a white cell.
+            InkRow(dst, ink, coverage, n, color);
+        }
     }
 }
 
@@ -131,27 +172,8 @@ void Blitter::Mask(const GlyphMask& glyph, std::int64_t x, std::int64_t y, Pixel
         }
         return;
     }
-    const Pixel* ink = glyph.ink + dy * glyph.ink_stride + dx;
-    if (over_white) {
-        for (std::int64_t r = box.top; r < box.bottom; ++r, dst += s_.width(), ink += glyph.ink_stride) {
-            if (n <= 16) {
-                CopyShortRow(dst, ink, n);
-            } else {
-                std::memcpy(dst, ink, n * sizeof(Pixel));
-            }
-        }
-        return;
-    }
-    // A glyph row over white pixels alone is its ink (white where nothing is
-    // covered), as over a white cell.
-    for (std::int64_t r = box.top; r < box.bottom;
-         ++r, dst += s_.width(), ink += glyph.ink_stride, coverage += glyph.width) {
-        if (n <= 16 && AllWhiteShort(dst, n)) {
-            CopyShortRow(dst, ink, n);
-        } else {
-            InkRow(dst, ink, coverage, n, color);
-        }
-    }
+    InkRows(dst, s_.width(), glyph.ink + dy * glyph.ink_stride + dx, glyph.ink_stride, coverage, glyph.width,
+            n, box.Height(), color, over_white);
 }
 
 void Blitter::ImageRow(std::int64_t x, std::int64_t y, const Pixel* src, std::int64_t n) {

@@ -205,15 +205,11 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
     }
     color &= 0xFFFFFF;
     const std::int64_t baseline = static_cast<std::int64_t>(y) + metrics_.ascent;
-    // A glyph inside a white cell just filled lands on white alone when no
-    // glyph drawn before it in this call touched its box: the last few
-    // glyphs' boxes are checked, and it lies right of all earlier ones.
+    // A glyph inside a white cell just filled lands on white alone when it
+    // lies right of every glyph drawn before it in this call.
     const bool white_cell = opaque_bk && (*opaque_bk & 0xFFFFFF) == kWhitePixel;
     const Rect cell{x, y, static_cast<std::int64_t>(x) + size.cx, static_cast<std::int64_t>(y) + height()};
-    constexpr std::size_t kRecent = 4;
-    Rect recent[kRecent];
-    std::size_t drawn = 0;
-    std::int64_t inked_right = x;  // of the glyphs before the recent ones
+    std::int64_t inked_right = x;
     std::int64_t pen = x;
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
@@ -221,13 +217,9 @@ SIZE FtSizedFont::DrawText(Surface* s, int x, int y, std::string_view text, Pixe
         const Rect box = Rect::FromSize(pen + g.left, baseline - g.top, g.width, g.rows);
         pen += g.advance;
         if (box.IsEmpty()) continue;
-        bool on_white = white_cell && cell.Contains(box) && box.left >= inked_right;
-        for (std::size_t k = 0; k < std::min(drawn, kRecent) && on_white; ++k)
-            on_white = box.Intersected(recent[k]).IsEmpty();
-        DrawGlyph(*s, box.left, box.top, c, color, on_white);
-        Rect& slot = recent[drawn++ % kRecent];
-        if (drawn > kRecent) inked_right = std::max(inked_right, slot.right);
-        slot = box;
+        DrawGlyph(*s, box.left, box.top, c, color,
+                  white_cell && box.left >= inked_right && cell.Contains(box));
+        inked_right = std::max(inked_right, box.right);
     }
     return size;
 }
