@@ -141,8 +141,12 @@ std::shared_ptr<Surface> Surface::Create(int width, int height, std::string* err
         }
         return nullptr;
     }
-    return std::shared_ptr<Surface>(new Surface(
+    std::shared_ptr<Surface> s(new Surface(
         width, height, PixelVector(static_cast<std::size_t>(width) * static_cast<std::size_t>(height))));
+    // Every row of a new surface is zero.
+    s->batch_.rows_alike = true;
+    s->batch_.row.assign(static_cast<std::size_t>(width), 0);
+    return s;
 }
 
 std::shared_ptr<Surface> Surface::CreateOver(Pixel* pixels, int width, int height, std::string* error) {
@@ -179,8 +183,8 @@ void Surface::Fill(Pixel color) {
     }
     // Whatever was waiting is covered.
     batch_.columns.clear();
-    batch_.fill = true;
-    batch_.fill_color = color;
+    batch_.rows_alike = batch_.row_due = true;
+    batch_.row.assign(static_cast<std::size_t>(width_), color);
     MarkWritten(0, height_);
     if (!batching_) PaintBatch();
 }
@@ -209,23 +213,36 @@ void Surface::PaintBatch() const {
     // waits over shared pixels.
     Pixel* const base = const_cast<Pixel*>(storage_.data());
     const std::ptrdiff_t width = width_;
-    if (batch_.fill && width_ > 0 && height_ > 0) {
-        // The fill, and a dense run of columns right after it, give every
-        // row of the run the same pixels: that row is composed once and
-        // copied down the surface.
-        std::vector<Pixel> row(static_cast<std::size_t>(width), batch_.fill_color);
-        int left = 0, right = 0;
-        const Column* run_end = first == last ? last : RunEnd(first, last, &left, &right);
-        if (first == last || !Dense(run_end - first, left, right)) {
-            CopyRowDown(base, width, row.data(), 0, height_);
-        } else {
-            CopyRowDown(base, width, row.data(), 0, first->top);
-            CopyRowDown(base, width, row.data(), first->bottom, height_);
+    if (batch_.rows_alike && width_ > 0 && height_ > 0) {
+        // Dense runs of columns over every row change the one row alike.
+        // One over some rows only gives those rows alike pixels too: the row
+        // with the run is copied to them, the row without it to the others.
+        std::vector<Pixel>& row = batch_.row;
+        while (first != last) {
+            int left = 0, right = 0;
+            const Column* run_end = RunEnd(first, last, &left, &right);
+            if (!Dense(run_end - first, left, right)) break;
+            if (first->top != 0 || first->bottom != height_) {
+                if (batch_.row_due) {
+                    CopyRowDown(base, width, row.data(), 0, first->top);
+                    CopyRowDown(base, width, row.data(), first->bottom, height_);
+                }
+                for (const Column* c = first; c != run_end; ++c)
+                    row[static_cast<std::size_t>(c->x)] = c->color;
+                CopyRowDown(base, width, row.data(), first->top, first->bottom);
+                batch_.rows_alike = batch_.row_due = false;
+                first = run_end;
+                break;
+            }
             for (const Column* c = first; c != run_end; ++c) row[static_cast<std::size_t>(c->x)] = c->color;
-            CopyRowDown(base, width, row.data(), first->top, first->bottom);
+            batch_.row_due = true;
             first = run_end;
         }
+        if (batch_.row_due) CopyRowDown(base, width, row.data(), 0, height_);
+        // Any other column makes its rows differ.
+        if (first != last) batch_.rows_alike = false;
     }
+    batch_.row_due = false;
     // The rest, in order: dense runs over equal rows as overlays, what lies
     // between them in bands.
     const Column* banded = first;
@@ -240,7 +257,6 @@ void Surface::PaintBatch() const {
         run = run_end;
     }
     if (banded != last) PaintBanded(base, width, banded, last);
-    batch_.fill = false;
     batch_.columns.clear();
 }
 

@@ -40,6 +40,10 @@ struct SharedPixels {
 // the whole surface or not. The batch is painted row by row in bands, before
 // any pixel is read or written through any accessor, so every caller sees
 // exactly the pixels that drawing each call at once would give.
+//
+// While every row is known to hold the same pixels (a new surface, or one
+// just filled), that row is kept: columns over every row then change the one
+// row, which is copied down the surface without reading it.
 class Surface {
 public:
     // Largest width or height a surface may have; bigger requests are refused.
@@ -74,6 +78,7 @@ public:
     Pixel* rows(int top, int bottom) {
         Flush();
         Own();
+        batch_.rows_alike = false;
         MarkWritten(top, bottom);
         return storage_.data() + Offset(top);
     }
@@ -93,7 +98,7 @@ public:
     void AddColumn(int x, int top, int bottom, Pixel color);
     // Paints the batch. Every accessor does this first.
     void Flush() const {
-        if (batch_.fill || !batch_.columns.empty()) [[unlikely]]
+        if (batch_.row_due || !batch_.columns.empty()) [[unlikely]]
             PaintBatch();
     }
     // Batching is on by default. Off, fills and columns are painted at once
@@ -117,8 +122,12 @@ private:
         Pixel color;
     };
     struct Batch {
-        bool fill = false;
-        Pixel fill_color = 0;
+        // Every row holds `row` (once it is copied down, when due); the
+        // columns come after it.
+        bool rows_alike = false;
+        // `row` is yet to be copied down the surface.
+        bool row_due = false;
+        std::vector<Pixel> row;
         std::vector<Column> columns;
     };
     // Columns kept before they are painted anyway, bounding the batch's memory.

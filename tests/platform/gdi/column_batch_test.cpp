@@ -201,6 +201,28 @@ public:
         Compare("boxes over rows not yet written");
     }
 
+    // Runs of columns over a surface never cleared (its rows alike, zero):
+    // over every row, over some, then, after a read, over every row again.
+    void StripesWithoutAClear() {
+        const auto stripes = [&](int first, int top, int bottom, COLORREF color) {
+            Both([&](Side& s) {
+                CPen pen(PS_SOLID, 1, color);
+                s.dc.SelectObject(&pen);
+                for (int x = first; x < w_; x += 2) {
+                    s.dc.MoveTo(x, top);
+                    s.dc.LineTo(x, bottom);
+                }
+                s.dc.SelectObject(static_cast<const CPen*>(nullptr));
+            });
+        };
+        stripes(0, 0, h_, RGB(0, 0, 0));
+        stripes(1, 0, h_, RGB(255, 0, 0));
+        stripes(0, h_ / 3, h_ / 2 + 1, RGB(0, 128, 255));
+        Compare("stripes without a clear");
+        stripes(1, 0, h_, RGB(20, 200, 40));
+        Compare("stripes after a read");
+    }
+
 private:
     int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     COLORREF Color() { return kPalette[Int(0, 4)]; }
@@ -418,5 +440,7 @@ TEST(ColumnBatch, BorderAndBoxPagesMatchAtEverySize) {
         columns.ColumnsThroughWhiteBoxes();
         Differential whole(size.w, size.h, 19);
         whole.WholeRowBoxes();
+        Differential stripes(size.w, size.h, 23);
+        stripes.StripesWithoutAClear();
     }
 }
