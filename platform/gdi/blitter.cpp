@@ -45,9 +45,11 @@ void CopyHalves(Pixel* __restrict dst, const Pixel* __restrict src, std::size_t 
     std::memcpy(dst + n - k, src + n - k, k * sizeof(Pixel));
 }
 
-// Up to sixteen pixels from src to dst.
+// Up to 32 pixels from src to dst.
 void CopyShortRow(Pixel* __restrict dst, const Pixel* __restrict src, std::size_t n) {
-    if (n >= 8) {
+    if (n >= 16) {
+        CopyHalves<16>(dst, src, n);
+    } else if (n >= 8) {
         CopyHalves<8>(dst, src, n);
     } else if (n >= 4) {
         CopyHalves<4>(dst, src, n);
@@ -70,8 +72,9 @@ bool WhiteHalves(const Pixel* p, std::size_t n) {
     return other == 0;
 }
 
-// Whether the first n (up to sixteen) pixels at p are all white.
+// Whether the first n (up to 32) pixels at p are all white.
 bool AllWhiteShort(const Pixel* p, std::size_t n) {
+    if (n >= 16) return WhiteHalves<16>(p, n);
     if (n >= 8) return WhiteHalves<8>(p, n);
     if (n >= 4) return WhiteHalves<4>(p, n);
     if (n >= 2) return WhiteHalves<2>(p, n);
@@ -105,7 +108,7 @@ void InkRows(Pixel* dst, std::ptrdiff_t stride, const Pixel* ink, std::ptrdiff_t
              const std::uint8_t* coverage, std::ptrdiff_t coverage_stride, std::size_t n, std::int64_t rows,
              Pixel color, bool over_white) {
     for (std::int64_t r = 0; r < rows; ++r, dst += stride, ink += ink_stride, coverage += coverage_stride) {
-        if (n <= 16 && (over_white || AllWhiteShort(dst, n))) {
+        if (n <= 32 && (over_white || AllWhiteShort(dst, n))) {
             CopyShortRow(dst, ink, n);
         } else if (over_white) {
             std::memcpy(dst, ink, n * sizeof(Pixel));

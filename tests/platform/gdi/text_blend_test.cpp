@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/blitter.h"
 #include "platform/gdi/text.h"
 
 namespace gdi::text {
@@ -136,6 +137,35 @@ TEST(TextBlend, TextOverItsOwnInkBlendsAgain) {
         }
         EXPECT_GT(edges, 20) << "antialiased edges";
         EXPECT_GT(darker, 20) << "edges blended again";
+    }
+}
+
+// Black text over white with grey pixels strewn in it: each grey pixel under
+// a glyph blends by the same coverage that makes the white ones the ink
+// (255 - a per channel), however narrow or wide the glyph's rows are.
+TEST(TextBlend, GreyPixelsInsideGlyphRowsBlendByTheirCoverage) {
+    constexpr Pixel kGrey = 0x808080;
+    constexpr std::size_t kEvery = 23;  // sparse: some rows have grey only inside, not at their ends
+    // Spaced, so that no two glyphs touch a pixel and blend it twice.
+    const std::string text = "W g | f j l | i : A V 0 1 2 3 \" P m";
+    for (const int height : {9, 26, 48}) {
+        SCOPED_TRACE(height);
+        auto font = Font(height);
+        ASSERT_NE(font, nullptr);
+        SurfacePtr plain = White(640, height + 4);
+        SurfacePtr strewn = White(640, height + 4);
+        for (std::size_t k = 0; k < strewn->pixels().size(); k += kEvery) strewn->pixels()[k] = kGrey;
+        font->DrawText(plain.get(), 1, 1, text, 0x000000, nullptr);
+        font->DrawText(strewn.get(), 1, 1, text, 0x000000, nullptr);
+        int blended = 0;
+        for (std::size_t k = 0; k < plain->pixels().size(); ++k) {
+            const Pixel ink = plain->pixels()[k];
+            const bool grey = k % kEvery == 0;
+            const Pixel want = grey ? Blend(kGrey, 0x000000, 255 - (ink & 0xFF)) : ink;
+            ASSERT_EQ(strewn->pixels()[k], want) << "pixel " << k;
+            blended += grey && ink != kWhite;
+        }
+        EXPECT_GT(blended, 10) << "too few grey pixels under the text";
     }
 }
 
