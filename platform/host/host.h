@@ -15,11 +15,12 @@ struct Event {
         kMouseDown,  // left button, screen coordinates
         kMouseUp,
         kMouseMove,
-        kKey,            // a key pressed and released; key is a VK_ code
-        kQuit,           // the user asked the program to close
-        kAnswer,         // choose the button `answer` (IDYES, IDNO, IDOK) of the open message box,
-                         // or of the next one to open
-        kDisplayChanged  // something outside input happened (e.g. the mode changed); nothing to translate
+        kKey,             // a key pressed and released; key is a VK_ code
+        kQuit,            // the user asked the program to close
+        kAnswer,          // choose the button `answer` (IDYES, IDNO, IDOK) of the open message box,
+                          // or of the next one to open
+        kDisplayChanged,  // something outside input happened (e.g. the mode changed); nothing to translate
+        kPictureLost      // the host lost the picture it showed: present again (into a new buffer)
     };
     Type type = kMouseMove;
     int x = 0;

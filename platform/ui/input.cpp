@@ -97,6 +97,9 @@ void TranslateInput(const host::Event& e) {
         }
         case host::Event::kDisplayChanged:
             break;  // the driver's own notification did what a change needs
+        case host::Event::kPictureLost:
+            S().present_pending = true;  // into a new buffer, composed whole
+            break;
     }
 }
 

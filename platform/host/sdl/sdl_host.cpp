@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <future>
@@ -32,6 +33,12 @@ std::string DesktopDrivers() {
     return list;
 }
 
+// Whether an image holds pixels as the drawing layer does: 0x00RRGGBB words.
+bool SameLayout(const SDL_Surface* image) {
+    const SDL_PixelFormat* f = image->format;
+    return f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0x00FF00 && f->Bmask == 0x0000FF;
+}
+
 // Faults `size` bytes at `data` in on another thread, leaving their contents
 // as they are. Advice only: where the kernel lacks it, the first writes fault
 // instead. In steps, each holding the process's memory map only briefly.
@@ -51,18 +58,23 @@ struct SdlHost::Impl {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     // On X11 frames go straight into the window's shared image: no renderer,
-    // no texture, one copy per frame.
+    // no texture.
     bool window_surface = false;
     SDL_Texture* texture = nullptr;
     int texture_width = 0;
     int texture_height = 0;
+    // The screen buffer: on X11 a surface over the window's image when that
+    // has the buffer's size and layout (`over_image`), else pixels of our own.
     gdi::SurfacePtr buffer;
-    // The window image the last frame went into: a new one, or one the
+    bool over_image = false;
+    // The window image the last frame was copied into: a new one, or one the
     // server lost (exposed, resized), takes the whole buffer again.
     const SDL_Surface* shown_target = nullptr;
     int shown_width = 0;
     int shown_height = 0;
     bool target_stale = true;
+    // A whole frame was asked of the framework and not yet begun.
+    bool frame_requested = false;
     SDL_Rect display_bounds{};
     WindowPlacement placement;
     int icon_id = 0;
@@ -93,6 +105,38 @@ struct SdlHost::Impl {
         return m;
     }
 
+    // After the window's size is set or reported (SDL_WINDOWEVENT_SIZE_CHANGED,
+    // even to the same size) SDL replaces the window's image by a new
+    // SDL_Surface, whose pixels may be mapped where the old ones were: only
+    // this mark, which a new surface lacks, tells that an image holds the picture.
+    bool HoldsPicture(const SDL_Surface* image) const { return image->userdata == this; }
+    void MarkHoldsPicture(SDL_Surface* image) { image->userdata = this; }
+
+    // Asks the framework to compose and present the whole screen again.
+    void RequestWholeFrame() {
+        if (frame_requested) return;
+        frame_requested = true;
+        pending.push_back(Event{Event::kPictureLost});
+    }
+
+    // Shows the damaged part of the image the buffer lies over. An image SDL
+    // has replaced since lost the picture: the framework composes it again,
+    // into a buffer over the new image.
+    void ShowImage(gdi::Rect damage) {
+        SDL_Surface* image = SDL_GetWindowSurface(window);
+        if (!image) return;
+        if (!HoldsPicture(image)) {
+            RequestWholeFrame();
+            return;
+        }
+        const gdi::Rect whole{0, 0, image->w, image->h};
+        damage = damage.Intersected(whole);
+        if (damage.IsEmpty()) return;
+        const SDL_Rect shown{static_cast<int>(damage.left), static_cast<int>(damage.top),
+                             static_cast<int>(damage.Width()), static_cast<int>(damage.Height())};
+        SDL_UpdateWindowSurfaceRects(window, &shown, 1);
+    }
+
     // Copies the damaged part of the buffer into the window's own image,
     // unscaled at the top left, and shows that part; a new or lost image
     // takes all of it, black where the buffer does not reach.
@@ -100,8 +144,7 @@ struct SdlHost::Impl {
         SDL_Surface* target = SDL_GetWindowSurface(window);
         if (!target || !buffer) return;
         const SDL_PixelFormat* f = target->format;
-        const bool same_layout =
-            f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0x00FF00 && f->Bmask == 0x0000FF;
+        const bool same_layout = SameLayout(target);
         const int w = std::min(buffer->width(), target->w);
         const int h = std::min(buffer->height(), target->h);
         const gdi::Rect whole{0, 0, target->w, target->h};
@@ -155,6 +198,10 @@ struct SdlHost::Impl {
 
     // Shows the texture unscaled at the top left; what it does not cover is black.
     void Repaint() {
+        if (window_surface && over_image) {
+            ShowImage({0, 0, INT32_MAX, INT32_MAX});  // all of it
+            return;
+        }
         if (window_surface) {
             target_stale = true;
             if (buffer) CopyToWindowSurface({});
@@ -327,8 +374,25 @@ bool SdlHost::WaitEvent(Event& event) {
 
 gdi::Surface* SdlHost::ScreenBuffer(int width, int height) {
     Impl& m = *impl_;
-    if (!m.buffer || m.buffer->width() != width || m.buffer->height() != height) {
+    m.frame_requested = false;
+    // Composed straight into the window's image where it has the buffer's
+    // size and layout: no buffer of our own, no copy per frame. A new
+    // surface is made while the one it replaces still exists, so its address
+    // differs from the buffer last presented and the framework composes it whole.
+    SDL_Surface* image = m.window_surface ? SDL_GetWindowSurface(m.window) : nullptr;
+    if (image && image->pixels && image->w == width && image->h == height && image->pitch == width * 4 &&
+        SameLayout(image) && !SDL_MUSTLOCK(image)) {
+        if (!m.over_image || !m.HoldsPicture(image)) {
+            m.buffer = gdi::Surface::CreateOver(static_cast<gdi::Pixel*>(image->pixels), width, height);
+            m.over_image = m.buffer != nullptr;
+            if (m.over_image) m.MarkHoldsPicture(image);
+        }
+        if (m.over_image) return m.buffer.get();
+    }
+    if (!m.buffer || m.over_image || m.buffer->width() != width || m.buffer->height() != height) {
         m.buffer = gdi::Surface::Create(width, height);
+        m.over_image = false;
+        m.target_stale = true;
     }
     return m.buffer.get();
 }
@@ -336,7 +400,12 @@ gdi::Surface* SdlHost::ScreenBuffer(int width, int height) {
 void SdlHost::Present(const gdi::Rect& damage) {
     Impl& m = *impl_;
     if (m.window_surface) {
-        if (m.buffer && m.buffer->width() > 0 && m.buffer->height() > 0) m.CopyToWindowSurface(damage);
+        if (m.over_image) {
+            m.buffer->Flush();  // drawing that waits must be in the image before it is sent
+            m.ShowImage(damage);
+        } else if (m.buffer && m.buffer->width() > 0 && m.buffer->height() > 0) {
+            m.CopyToWindowSurface(damage);
+        }
         return;
     }
     if (!m.renderer || !m.buffer) return;

@@ -93,6 +93,13 @@ TEST_F(PartialPaintTest, InvalidatedPartIsAllThePaintIsAskedForAndAllThatIsErase
     EXPECT_EQ(host.presents(), presents);
 }
 
+TEST_F(PartialPaintTest, LostPictureIsPresentedAgain) {
+    const int presents = host.presents();
+    host.PushEvent({host::Event::kPictureLost});
+    ui::RunMessageLoop();
+    EXPECT_EQ(host.presents(), presents + 1);
+}
+
 TEST_F(PartialPaintTest, HiddenAndMovedWindowsUncoverWhatWasUnderThem) {
     EXPECT_EQ(At(100, 600), 0x0000FFu);
     child.MoveWindow(300, 100, 40, 20, FALSE);  // same size: not painted again
