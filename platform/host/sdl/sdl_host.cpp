@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <deque>
 #include <future>
+#include <utility>
 #include <vector>
 
 #include "platform/host/sdl/sdl_events.h"
@@ -176,7 +177,7 @@ struct SdlHost::Impl {
             if (SDL_MUSTLOCK(target)) SDL_LockSurface(target);
             auto* out = static_cast<unsigned char*>(target->pixels);
             for (int y = top; y < top + height; ++y) {
-                const gdi::Pixel* in = buffer->row(y) + left;
+                const gdi::Pixel* in = std::as_const(*buffer).row(y) + left;
                 std::copy(
                     in, in + width,
                     reinterpret_cast<gdi::Pixel*>(out + static_cast<std::ptrdiff_t>(y) * target->pitch) +
@@ -186,9 +187,10 @@ struct SdlHost::Impl {
             return;
         }
         // Any other layout: let SDL convert, 0x00RRGGBB being RGB888.
-        SDL_Surface* from =
-            SDL_CreateRGBSurfaceWithFormatFrom(buffer->pixels().data(), buffer->width(), buffer->height(), 32,
-                                               buffer->width() * 4, SDL_PIXELFORMAT_RGB888);
+        // Only read: SDL's surface API takes the pixels as non-const.
+        auto* pixels = const_cast<gdi::Pixel*>(std::as_const(*buffer).pixels().data());
+        SDL_Surface* from = SDL_CreateRGBSurfaceWithFormatFrom(pixels, buffer->width(), buffer->height(), 32,
+                                                               buffer->width() * 4, SDL_PIXELFORMAT_RGB888);
         if (!from) return;
         SDL_Rect in{left, top, width, height};
         SDL_Rect out = in;
@@ -425,7 +427,7 @@ void SdlHost::Present(const gdi::Rect& damage) {
     if (area.IsEmpty()) return;
     const SDL_Rect part{static_cast<int>(area.left), static_cast<int>(area.top),
                         static_cast<int>(area.Width()), static_cast<int>(area.Height())};
-    SDL_UpdateTexture(m.texture, &part, m.buffer->row(part.y) + part.x,
+    SDL_UpdateTexture(m.texture, &part, std::as_const(*m.buffer).row(part.y) + part.x,
                       w * static_cast<int>(sizeof(gdi::Pixel)));
     m.Repaint();
 }
