@@ -6,12 +6,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <string>
 
 #include "platform/screen/compositor_modes.h"
 #include "platform/screen/devmode.h"
 #include "platform/screen/kde/kde_outputs.h"
-#include "platform/wayland_dispatch.h"
+#include "platform/wayland_connection.h"
 
 namespace screen {
 namespace {
@@ -22,11 +22,9 @@ constexpr std::uint32_t kManagementVersion = 1;  // configurations with mode, ap
 
 struct KdeScreenDriver::Impl {
     KdeScreenDriver* owner;
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
+    platform::WaylandConnection link;
     kde_output_management_v2* management = nullptr;
     kde::Outputs outputs;
-    bool gone = false;
     bool check_mode = false;
     std::string output_name;
     DisplayMode last_known;
@@ -41,31 +39,12 @@ struct KdeScreenDriver::Impl {
         outputs.Clear();
         if (management) kde_output_management_v2_destroy(management);
         management = nullptr;
-        if (registry) wl_registry_destroy(registry);
-        registry = nullptr;
-        if (display) wl_display_disconnect(display);
-        display = nullptr;
+        link.Close();
     }
 
     const kde::Device* Target() const { return outputs.Find(output_name); }
 
-    // Reads and dispatches what arrives until `done` holds, the time is up or
-    // the connection fails. Never blocks longer than `timeout_ms`.
-    bool DispatchUntil(const std::function<bool()>& done, int timeout_ms) {
-        if (!display || gone) return false;
-        const platform::Dispatched got =
-            platform::DispatchUntil(display, platform::DeadlineAfter(timeout_ms), done);
-        if (got == platform::Dispatched::kFailed) gone = true;
-        return got == platform::Dispatched::kReady;
-    }
-
-    bool Sync() {
-        if (!display || gone) return false;
-        const platform::Dispatched got =
-            platform::SyncUntil(display, platform::DeadlineAfter(owner->ReplyTimeoutMs()));
-        if (got == platform::Dispatched::kFailed) gone = true;
-        return got == platform::Dispatched::kReady;
-    }
+    bool Sync() { return link.Sync(owner->ReplyTimeoutMs()); }
 
     // Announces the output's mode if it differs from the last announcement.
     void AnnounceIfChanged() {
@@ -82,7 +61,7 @@ struct KdeScreenDriver::Impl {
     // The listed mode the request names, or null with `code` set.
     const kde::DeviceMode* Choose(const DisplayMode& request, int* code) const {
         const kde::Device* device = Target();
-        if (!display || gone) {
+        if (!link.up()) {
             *code = owner->Fail(DISP_CHANGE_FAILED, "the compositor went away");
             return nullptr;
         }
@@ -129,7 +108,7 @@ struct KdeScreenDriver::Impl {
 // One configuration with the target's listed mode and nothing else, applied;
 // the answer is awaited for a bounded time.
 int KdeScreenDriver::Impl::Apply(const DisplayMode& request) {
-    if (!display || gone || !management) return owner->Fail(DISP_CHANGE_FAILED, "the compositor went away");
+    if (!link.up() || !management) return owner->Fail(DISP_CHANGE_FAILED, "the compositor went away");
     // Catch up first, so the mode asked for is one the compositor still lists.
     if (!Sync()) return owner->Fail(DISP_CHANGE_FAILED, "the compositor does not answer");
     int code = DISP_CHANGE_FAILED;
@@ -141,9 +120,9 @@ int KdeScreenDriver::Impl::Apply(const DisplayMode& request) {
     kde_output_configuration_v2_add_listener(config, &kConfigListener, this);
     kde_output_configuration_v2_mode(config, Target()->proxy, mode->proxy);
     kde_output_configuration_v2_apply(config);
-    DispatchUntil([&] { return outcome != Outcome::kWaiting; }, owner->ReplyTimeoutMs());
+    link.DispatchUntil([&] { return outcome != Outcome::kWaiting; }, owner->ReplyTimeoutMs());
     kde_output_configuration_v2_destroy(config);
-    if (display && !gone) wl_display_flush(display);
+    link.Flush();
 
     if (outcome == Outcome::kFailed)
         return owner->Fail(DISP_CHANGE_FAILED, "the compositor refused the mode");
@@ -161,20 +140,14 @@ KdeScreenDriver::~KdeScreenDriver() = default;
 bool KdeScreenDriver::Open(const std::string& display_name, const std::string& output, std::string* error) {
     Impl& d = BeginOpen(impl_, this);
     const auto fail = [&](std::string why) { return FailOpen(impl_, this, std::move(why), error); };
-    d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
-    if (!d.display) return fail("cannot connect to the Wayland compositor");
     d.outputs.SetChangedCallback([&d] { d.check_mode = true; });
-    d.registry = wl_display_get_registry(d.display);
-    wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
-    if (!d.Sync()) {
-        return fail(d.gone ? "the connection to the Wayland compositor broke"
-                           : "the Wayland compositor does not answer");
-    }
+    std::string why;
+    if (!d.link.Connect(display_name, &Impl::kRegistryListener, &d, ReplyTimeoutMs(), &why)) return fail(why);
     if (!d.management || !d.outputs.Offered()) {
         return fail("the compositor does not offer KDE output management (kde_output_management_v2)");
     }
     // Each device, then its modes' own events, complete with a done.
-    if (!d.DispatchUntil([&] { return d.outputs.AllDescribed(); }, ReplyTimeoutMs()) || !d.Sync()) {
+    if (!d.link.DispatchUntil([&] { return d.outputs.AllDescribed(); }, ReplyTimeoutMs()) || !d.Sync()) {
         return fail("the compositor did not describe its outputs");
     }
     if (!output.empty()) {
@@ -226,30 +199,30 @@ DisplayMode KdeScreenDriver::Current() const {
 int KdeScreenDriver::TestMode(const DisplayMode& mode) {
     int code = DISP_CHANGE_FAILED;
     impl_->Choose(mode, &code);
-    ReportGoneOnce(impl_->gone);
+    ReportGoneOnce(impl_->link.gone());
     return code;
 }
 
 int KdeScreenDriver::SetMode(const DisplayMode& mode) {
     const int result = impl_->Apply(mode);
     impl_->AnnounceIfChanged();
-    ReportGoneOnce(impl_->gone);
+    ReportGoneOnce(impl_->link.gone());
     return result;
 }
 
 int KdeScreenDriver::ConnectionFd() const {
-    return impl_->display ? wl_display_get_fd(impl_->display) : -1;
+    return impl_->link.Fd();
 }
 
 void KdeScreenDriver::ProcessPendingEvents() {
     Impl& d = *impl_;
-    if (d.display && !d.gone && !platform::DispatchWaiting(d.display)) d.gone = true;
+    d.link.DispatchWaiting();
     d.AnnounceIfChanged();
-    ReportGoneOnce(d.gone);
+    ReportGoneOnce(d.link.gone());
 }
 
 bool KdeScreenDriver::ServerGone() const {
-    return impl_->gone;
+    return impl_->link.gone();
 }
 
 }  // namespace screen

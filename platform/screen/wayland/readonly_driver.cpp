@@ -8,26 +8,23 @@
 #include "platform/screen/compositor_modes.h"
 #include "platform/screen/devmode.h"
 #include "platform/screen/wayland/output_tracker.h"
-#include "platform/wayland_dispatch.h"
+#include "platform/wayland_connection.h"
 
 namespace screen {
 
 struct WaylandReadOnlyScreenDriver::Impl {
     WaylandReadOnlyScreenDriver* owner;
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
+    platform::WaylandConnection link;
     wayland::OutputTracker outputs;
     std::string output;
     DisplayMode last_known;
     bool check = false;
-    bool gone = false;
     bool said_missing = false;
 
     explicit Impl(WaylandReadOnlyScreenDriver* driver) : owner(driver) {}
     ~Impl() {
         outputs.Clear();
-        if (registry) wl_registry_destroy(registry);
-        if (display) wl_display_disconnect(display);
+        link.Close();
     }
 
     static void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -38,15 +35,6 @@ struct WaylandReadOnlyScreenDriver::Impl {
         static_cast<Impl*>(data)->outputs.OnGlobalRemove(name);
     }
     static constexpr wl_registry_listener kRegistryListener = {Global, GlobalRemove};
-
-    // Reads and dispatches until a sync round trip completes, within the time-out.
-    bool RoundTrip() {
-        if (gone) return false;
-        const platform::Dispatched got =
-            platform::SyncUntil(display, platform::DeadlineAfter(owner->ReplyTimeoutMs()));
-        if (got == platform::Dispatched::kFailed) gone = true;
-        return got == platform::Dispatched::kReady;
-    }
 
     DisplayMode Read() const {
         const wayland::OutputState* state = outputs.Find(output);
@@ -76,16 +64,11 @@ bool WaylandReadOnlyScreenDriver::Open(const std::string& display_name, const st
                                        std::string* error) {
     Impl& d = BeginOpen(impl_, this);
     const auto fail = [&](std::string why) { return FailOpen(impl_, this, std::move(why), error); };
-    d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
-    if (!d.display) return fail("cannot connect to the Wayland compositor");
-    d.registry = wl_display_get_registry(d.display);
-    wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
     d.outputs.SetChangedCallback([&d] { d.check = true; });
     // Globals first, then the outputs' state.
-    if (!d.RoundTrip() || !d.RoundTrip()) {
-        return fail(d.gone ? "the connection to the Wayland compositor broke"
-                           : "the Wayland compositor does not answer");
-    }
+    std::string why;
+    if (!d.link.Connect(display_name, &Impl::kRegistryListener, &d, ReplyTimeoutMs(), &why)) return fail(why);
+    if (!d.link.Sync(ReplyTimeoutMs())) return fail(d.link.WaitFailure());
     if (!output.empty()) {
         if (!d.outputs.Find(output)) return fail("the compositor has no output named " + output);
         d.output = output;
@@ -118,21 +101,21 @@ int WaylandReadOnlyScreenDriver::SetMode(const DisplayMode&) {
 }
 
 int WaylandReadOnlyScreenDriver::ConnectionFd() const {
-    return impl_->display ? wl_display_get_fd(impl_->display) : -1;
+    return impl_->link.Fd();
 }
 
 void WaylandReadOnlyScreenDriver::ProcessPendingEvents() {
     Impl& d = *impl_;
-    if (d.display && !d.gone && !platform::DispatchWaiting(d.display)) d.gone = true;
+    d.link.DispatchWaiting();
     if (d.check) {
         d.check = false;
         if (Announce(d.Read())) d.last_known = Announced();
     }
-    ReportGoneOnce(d.gone);
+    ReportGoneOnce(d.link.gone());
 }
 
 bool WaylandReadOnlyScreenDriver::ServerGone() const {
-    return impl_->gone;
+    return impl_->link.gone();
 }
 
 }  // namespace screen

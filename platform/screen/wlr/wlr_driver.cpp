@@ -12,7 +12,7 @@
 #include "platform/screen/devmode.h"
 #include "platform/screen/wayland/output_tracker.h"
 #include "platform/screen/wlr/wlr_modes.h"
-#include "platform/wayland_dispatch.h"
+#include "platform/wayland_connection.h"
 
 namespace screen {
 namespace {
@@ -73,15 +73,13 @@ struct HeadView {
 
 struct WlrScreenDriver::Impl {
     WlrScreenDriver* owner;
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
+    platform::WaylandConnection link;
     zwlr_output_manager_v1* manager = nullptr;
     std::vector<std::unique_ptr<Head>> heads;
     wayland::OutputTracker outputs;
     std::uint32_t serial = 0;
     bool got_done = false;
     bool manager_finished = false;
-    bool gone = false;
     bool check_mode = false;
     std::string head_name;
     DisplayMode last_known;
@@ -97,10 +95,7 @@ struct WlrScreenDriver::Impl {
         outputs.Clear();
         if (manager) zwlr_output_manager_v1_destroy(manager);
         manager = nullptr;
-        if (registry) wl_registry_destroy(registry);
-        registry = nullptr;
-        if (display) wl_display_disconnect(display);
-        display = nullptr;
+        link.Close();
     }
 
     Head* Target() const {
@@ -137,23 +132,7 @@ struct WlrScreenDriver::Impl {
         return {view.mode.width, view.mode.height, RoundedHz(view.mode.refresh_mhz), kCompositorBpp};
     }
 
-    // Reads and dispatches what arrives until `done` holds, the time is up or
-    // the connection fails. Never blocks longer than `timeout_ms`.
-    bool DispatchUntil(const std::function<bool()>& done, int timeout_ms) {
-        if (!display || gone) return false;
-        const platform::Dispatched got =
-            platform::DispatchUntil(display, platform::DeadlineAfter(timeout_ms), done);
-        if (got == platform::Dispatched::kFailed) gone = true;
-        return got == platform::Dispatched::kReady;
-    }
-
-    bool Sync() {
-        if (!display || gone) return false;
-        const platform::Dispatched got =
-            platform::SyncUntil(display, platform::DeadlineAfter(owner->ReplyTimeoutMs()));
-        if (got == platform::Dispatched::kFailed) gone = true;
-        return got == platform::Dispatched::kReady;
-    }
+    bool Sync() { return link.Sync(owner->ReplyTimeoutMs()); }
 
     // Announces the head's mode if it differs from the last announcement.
     void AnnounceIfChanged() {
@@ -291,7 +270,7 @@ void WlrScreenDriver::Impl::HeadFinished(void* data, zwlr_output_head_v1*) {
 // Builds one configuration holding every head as it is, with the target head
 // in the requested mode, and asks the compositor to test or apply it.
 int WlrScreenDriver::Impl::Configure(const DisplayMode& request, bool apply) {
-    if (!display || gone) return owner->Fail(DISP_CHANGE_FAILED, "the compositor went away");
+    if (!link.up()) return owner->Fail(DISP_CHANGE_FAILED, "the compositor went away");
     if (!manager || manager_finished)
         return owner->Fail(DISP_CHANGE_FAILED, "the compositor stopped its output management");
     // Catch up first, so the configuration names the latest serial and heads.
@@ -341,10 +320,10 @@ int WlrScreenDriver::Impl::Configure(const DisplayMode& request, bool apply) {
     } else {
         zwlr_output_configuration_v1_test(config);
     }
-    DispatchUntil([&] { return outcome != Outcome::kWaiting; }, owner->ReplyTimeoutMs());
+    link.DispatchUntil([&] { return outcome != Outcome::kWaiting; }, owner->ReplyTimeoutMs());
     for (auto* config_head : config_heads) zwlr_output_configuration_head_v1_destroy(config_head);
     zwlr_output_configuration_v1_destroy(config);
-    if (display && !gone) wl_display_flush(display);
+    link.Flush();
 
     if (outcome != Outcome::kSucceeded) {
         return owner->Fail(DISP_CHANGE_FAILED, outcome == Outcome::kFailed ? "the compositor refused the mode"
@@ -365,19 +344,13 @@ bool WlrScreenDriver::Open(const std::string& display_name, const std::string& h
                            std::string* error) {
     Impl& d = BeginOpen(impl_, this);
     const auto fail = [&](std::string why) { return FailOpen(impl_, this, std::move(why), error); };
-    d.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
-    if (!d.display) return fail("cannot connect to the Wayland compositor");
     d.outputs.SetChangedCallback([&d] { d.check_mode = true; });
-    d.registry = wl_display_get_registry(d.display);
-    wl_registry_add_listener(d.registry, &Impl::kRegistryListener, &d);
-    if (!d.Sync()) {
-        return fail(d.gone ? "the connection to the Wayland compositor broke"
-                           : "the Wayland compositor does not answer");
-    }
+    std::string why;
+    if (!d.link.Connect(display_name, &Impl::kRegistryListener, &d, ReplyTimeoutMs(), &why)) return fail(why);
     if (!d.manager)
         return fail("the compositor does not offer wlr-output-management (zwlr_output_manager_v1)");
     // The heads, then (one more round) the outputs' modes.
-    if (!d.DispatchUntil([&] { return d.got_done; }, ReplyTimeoutMs()) || !d.Sync()) {
+    if (!d.link.DispatchUntil([&] { return d.got_done; }, ReplyTimeoutMs()) || !d.Sync()) {
         return fail("the compositor did not list its outputs");
     }
     if (!head_name.empty()) {
@@ -403,11 +376,9 @@ bool WlrScreenDriver::Offered(const std::string& display_name) {
     // hang the program's start.
     WlrScreenDriver driver;
     Impl& probe = *driver.impl_;
-    probe.display = wl_display_connect(display_name.empty() ? nullptr : display_name.c_str());
-    if (!probe.display) return false;
-    probe.registry = wl_display_get_registry(probe.display);
-    wl_registry_add_listener(probe.registry, &Impl::kRegistryListener, &probe);
-    return probe.Sync() && probe.manager != nullptr;
+    return probe.link.Connect(display_name, &Impl::kRegistryListener, &probe, driver.ReplyTimeoutMs(),
+                              nullptr) &&
+           probe.manager != nullptr;
 }
 
 const std::string& WlrScreenDriver::HeadName() const {
@@ -435,30 +406,30 @@ DisplayMode WlrScreenDriver::Current() const {
 
 int WlrScreenDriver::TestMode(const DisplayMode& mode) {
     const int result = impl_->Configure(mode, false);
-    ReportGoneOnce(impl_->gone);
+    ReportGoneOnce(impl_->link.gone());
     return result;
 }
 
 int WlrScreenDriver::SetMode(const DisplayMode& mode) {
     const int result = impl_->Configure(mode, true);
     impl_->AnnounceIfChanged();
-    ReportGoneOnce(impl_->gone);
+    ReportGoneOnce(impl_->link.gone());
     return result;
 }
 
 int WlrScreenDriver::ConnectionFd() const {
-    return impl_->display ? wl_display_get_fd(impl_->display) : -1;
+    return impl_->link.Fd();
 }
 
 void WlrScreenDriver::ProcessPendingEvents() {
     Impl& d = *impl_;
-    if (d.display && !d.gone && !platform::DispatchWaiting(d.display)) d.gone = true;
+    d.link.DispatchWaiting();
     d.AnnounceIfChanged();
-    ReportGoneOnce(d.gone);
+    ReportGoneOnce(d.link.gone());
 }
 
 bool WlrScreenDriver::ServerGone() const {
-    return impl_->gone;
+    return impl_->link.gone();
 }
 
 }  // namespace screen

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/screen/wayland/readonly_driver.h"
+#include "platform/wayland_connection.h"
 
 namespace {
 
@@ -143,6 +144,26 @@ TEST_F(FakeCompositor, ReadOnlyDriverSaysTheConnectionBroke) {
     EXPECT_EQ(error, "the connection to the Wayland compositor broke");
     EXPECT_EQ(driver.LastError(), error);
     EXPECT_EQ(driver.LastErrorCode(), DISP_CHANGE_FAILED);
+}
+
+// The drivers' connection tells a silent compositor from one that broke the
+// connection, and once broken it waits for nothing.
+TEST_F(FakeCompositor, DriverConnectionTellsSilenceFromABreak) {
+    const wl_registry_listener ignore{[](void*, wl_registry*, std::uint32_t, const char*, std::uint32_t) {},
+                                      [](void*, wl_registry*, std::uint32_t) {}};
+    setenv("WAYLAND_SOCKET", std::to_string(client_fd_).c_str(), 1);
+    platform::WaylandConnection link;
+    std::string why;
+    EXPECT_FALSE(link.Connect({}, &ignore, nullptr, 100, &why));
+    unsetenv("WAYLAND_SOCKET");
+    client_fd_ = -1;  // the connection took it
+    EXPECT_EQ(why, "the Wayland compositor does not answer");
+    EXPECT_FALSE(link.gone());
+    close(far_);
+    far_ = -1;
+    EXPECT_FALSE(link.DispatchUntil([] { return false; }, 2000));
+    EXPECT_TRUE(link.gone());
+    EXPECT_STREQ(link.WaitFailure(), "the connection to the Wayland compositor broke");
 }
 
 }  // namespace
